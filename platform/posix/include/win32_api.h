@@ -1,0 +1,6 @@
+/// The Win32 types, constants and operations that the program uses, declared
+/// for Linux and implemented over the machine model (platform/machine). Logic
+/// code includes this header; on Windows the same name gives <windows.h>.
+#pragma once
+
+#include "win32/base_types.h"
