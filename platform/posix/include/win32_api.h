@@ -4,3 +4,4 @@
 #pragma once
 
 #include "win32/base_types.h"
+#include "win32/strings.h"
