@@ -4,4 +4,6 @@
 #pragma once
 
 #include "win32/base_types.h"
+#include "win32/library.h"
+#include "win32/registry.h"
 #include "win32/strings.h"

@@ -14,6 +14,8 @@ constexpr char16_t kCp1252High[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// 0 when the code page is the machine's and no machine is installed (the
+// last error then says so).
 UINT Resolve(UINT cp) {
   return (cp == CP_ACP || cp == CP_THREAD_ACP || cp == CP_OEMCP) ? GetACP() : cp;
 }
@@ -45,6 +47,7 @@ int MultiByteToWideChar(UINT CodePage, DWORD, LPCSTR src, int cb, LPWSTR dst, in
     return 0;
   }
   UINT cp = Resolve(CodePage);
+  if (cp == 0) return 0;
   if (cp != 1252 && cp != CP_UTF8) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -86,6 +89,7 @@ int WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR src, int cch, LPSTR dst, i
     return 0;
   }
   UINT cp = Resolve(CodePage);
+  if (cp == 0) return 0;
   if (cp != 1252 && cp != CP_UTF8) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -1,7 +1,35 @@
 #include "platform/posix/src/machine_access.h"
 
+#include <atomic>
+#include <cstdio>
+
+#include "platform/machine/current_machine.h"
+#include "win32/strings.h"
+
 namespace tov::posix {
 
-UINT MachineAnsiCodePage() { return 1252; }
+machine::Machine* MachineFor(const char* operation) {
+  machine::Machine* m = machine::CurrentMachine();
+  if (m == nullptr) {
+    // Said once per process: a run without a machine is a set-up mistake, and
+    // the error code alone would leave its cause to guessing.
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true)) {
+      std::fprintf(stderr,
+                   "tov platform: %s called with no machine installed "
+                   "(set TOV_MACHINE, or use ScopedMachine in a test)\n",
+                   operation);
+    }
+    SetLastError(ERROR_NOT_READY);
+    return nullptr;
+  }
+  m->CallLog().Count(operation);
+  return m;
+}
+
+UINT MachineAnsiCodePage() {
+  machine::Machine* m = MachineFor("GetACP");
+  return m == nullptr ? 0 : m->AnsiCodePage();
+}
 
 }  // namespace tov::posix

@@ -2,11 +2,17 @@
 // model that is in use. Private to platform/posix.
 #pragma once
 
+#include "platform/machine/machine.h"
 #include "win32/base_types.h"
 
 namespace tov::posix {
 
-/// The ANSI code page of the machine in use (1252 when it names none).
+/// The installed machine for one call of `operation`, which is counted on it;
+/// null, with the last error set to ERROR_NOT_READY, when none is installed.
+machine::Machine* MachineFor(const char* operation);
+
+/// The ANSI code page of the installed machine; 0 (and ERROR_NOT_READY) when
+/// none is installed.
 UINT MachineAnsiCodePage();
 
 }  // namespace tov::posix

@@ -1,0 +1,18 @@
+#include "platform/machine/call_counter.h"
+
+namespace tov::machine {
+
+void CallCounter::Count(std::string_view operation) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = calls_.find(operation);
+  if (it == calls_.end()) it = calls_.emplace(std::string(operation), 0).first;
+  ++it->second;
+}
+
+int CallCounter::Calls(std::string_view operation) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = calls_.find(operation);
+  return it == calls_.end() ? 0 : it->second;
+}
+
+}  // namespace tov::machine

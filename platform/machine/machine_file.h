@@ -1,0 +1,44 @@
+/// The files of the machine model: path (any letter case) -> what the
+/// platform operations can learn about the file. Later domains add the file's
+/// version resource and message table here, as members of MachineFile.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "platform/machine/text_case.h"
+#include "win32/files.h"
+
+namespace tov::machine {
+
+/// One file; its setters are the builder: m.File("C:\\x.sys").Attributes(...).
+class MachineFile {
+ public:
+  MachineFile& Attributes(uint32_t attributes) {
+    attributes_ = attributes;
+    return *this;
+  }
+  uint32_t Attributes() const { return attributes_; }
+
+ private:
+  uint32_t attributes_ = FILE_ATTRIBUTE_NORMAL;
+};
+
+/// All files of the machine. Paths are compared ignoring letter case, with '/'
+/// taken as '\\' and a trailing separator dropped.
+class FileSystem {
+ public:
+  /// The file at `path`, added when it is not there yet.
+  MachineFile& Add(std::string_view path);
+  /// The file at `path`, or null.
+  const MachineFile* Find(std::string_view path) const;
+  /// True when some file of the machine lies below `path`.
+  bool HoldsFilesBelow(std::string_view path) const;
+
+ private:
+  std::map<std::string, MachineFile, LessIgnoreCase> files_;
+};
+
+}  // namespace tov::machine
