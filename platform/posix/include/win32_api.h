@@ -6,4 +6,5 @@
 #include "win32/base_types.h"
 #include "win32/library.h"
 #include "win32/registry.h"
+#include "win32/storage.h"
 #include "win32/strings.h"

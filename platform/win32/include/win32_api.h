@@ -3,3 +3,10 @@
 #pragma once
 
 #include <windows.h>
+
+// The C runtime parts the logic uses beside the standard library:
+// _beginthreadex, _stricmp and _strnicmp, _time64.
+#include <process.h>
+#include <string.h>
+#include <time.h>
+#include <ole2.h>
