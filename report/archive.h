@@ -15,12 +15,12 @@
 #include "report/object.h"
 
 namespace archive_detail {
-// bool, wchar_t and long change width (or meaning) between the Windows and
-// Linux builds; a value written with them would not give the same bytes.
+// bool and wchar_t change width (or meaning) between the Windows and Linux
+// builds; a value written with them would not give the same bytes. (So does
+// long, but on Linux it cannot be told apart from int64_t.)
 template <class T>
 constexpr bool kSameWidthEverywhere =
-    sizeof(T) <= 8 && !std::is_same_v<T, bool> && !std::is_same_v<T, wchar_t> &&
-    (sizeof(long) == 4 || !(std::is_same_v<T, long> || std::is_same_v<T, unsigned long>));
+    sizeof(T) <= 8 && !std::is_same_v<T, bool> && !std::is_same_v<T, wchar_t>;
 }  // namespace archive_detail
 
 /// One archive in store or load mode over a CFile. All values are little-endian
@@ -42,9 +42,11 @@ class CArchive {
   static constexpr UINT kDefaultBufferSize = 4096;
   /// Smallest buffer: the widest value (8 bytes) must fit.
   static constexpr UINT kMinBufferSize = 8;
-  /// Deepest nesting of WriteObject/ReadObject calls that run a record; safe
-  /// on a 1 MiB stack with sanitizers, far above what the report records need.
-  static constexpr int kMaxNesting = 1000;
+  /// Deepest nesting of WriteObject/ReadObject calls that run a record. With
+  /// sanitizers a small record takes about 600 bytes of stack a level, so this
+  /// stays well inside a 1 MiB stack; records whose chains use tail references
+  /// nest only a few levels.
+  static constexpr int kMaxNesting = 500;
 
   /// Index and tag of a reference read by ReadObjectHeader.
   struct LoadedRef {
@@ -193,7 +195,7 @@ class CArchive {
 template <class T, std::enable_if_t<std::is_arithmetic_v<T>, int>>
 CArchive& CArchive::operator<<(T value) {
   static_assert(archive_detail::kSameWidthEverywhere<T>,
-                "use BYTE, WORD, DWORD, LONG or a fixed-width type: the bytes must not depend on the build");
+                "use BYTE, WORD, DWORD, LONG, BOOL or a fixed-width type");
   if (m_pWriteMax - m_pBufCur < static_cast<std::ptrdiff_t>(sizeof(T))) MakeRoomToWrite();
   std::memcpy(m_pBufCur, &value, sizeof(T));
   m_pBufCur += sizeof(T);
@@ -203,7 +205,7 @@ CArchive& CArchive::operator<<(T value) {
 template <class T, std::enable_if_t<std::is_arithmetic_v<T>, int>>
 CArchive& CArchive::operator>>(T& value) {
   static_assert(archive_detail::kSameWidthEverywhere<T>,
-                "use BYTE, WORD, DWORD, LONG or a fixed-width type: the bytes must not depend on the build");
+                "use BYTE, WORD, DWORD, LONG, BOOL or a fixed-width type");
   if (m_pReadMax - m_pBufCur < static_cast<std::ptrdiff_t>(sizeof(T))) FillToRead(sizeof(T));
   std::memcpy(&value, m_pBufCur, sizeof(T));
   m_pBufCur += sizeof(T);

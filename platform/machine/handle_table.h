@@ -20,6 +20,10 @@ struct HandleKind {
   const char* name;
 };
 
+/// The kernel objects of the platform layer itself.
+inline constexpr HandleKind kEventHandle{"event"};
+inline constexpr HandleKind kThreadHandle{"thread"};
+
 /// Base of every object a handle refers to.
 class HandleObject {
  public:

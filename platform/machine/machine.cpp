@@ -41,6 +41,10 @@ Machine& Machine::Now(int64_t seconds) {
   return *this;
 }
 
+bool Machine::IsDirectory(std::string_view path) const {
+  return files_.HoldsFilesBelow(path) || PathIsWithin(windows_directory_, path);
+}
+
 int64_t Machine::Now() const {
   return now_ ? *now_ : static_cast<int64_t>(std::time(nullptr));
 }

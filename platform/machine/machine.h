@@ -67,6 +67,9 @@ class Machine {
   /// Files, by path; File() adds one and returns it for its builder calls.
   MachineFile& File(std::string_view path) { return files_.Add(path); }
   const FileSystem& Files() const { return files_; }
+  /// True for a folder that holds a file of the machine, and for the Windows
+  /// directory and the folders above it.
+  bool IsDirectory(std::string_view path) const;
 
   /// Libraries and their entry points; Library() adds one for its builder calls.
   MachineLibrary& Library(std::string_view name) { return libraries_.Add(name); }

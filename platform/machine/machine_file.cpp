@@ -14,6 +14,15 @@ std::string Normalize(std::string_view path) {
 }
 }  // namespace
 
+bool PathIsWithin(std::string_view path, std::string_view folder) {
+  std::string p = Normalize(path);
+  std::string f = Normalize(folder);
+  if (f.empty()) return false;
+  if (EqualsIgnoreCase(p, f)) return true;
+  if (f.back() != '\\') f += '\\';
+  return p.size() > f.size() && EqualsIgnoreCase(std::string_view(p).substr(0, f.size()), f);
+}
+
 MachineFile& FileSystem::Add(std::string_view path) {
   return files_[Normalize(path)];
 }
@@ -30,8 +39,7 @@ bool FileSystem::HoldsFilesBelow(std::string_view path) const {
   // All paths below the folder sort together right after the prefix, so the
   // first path after it is the only candidate.
   auto it = files_.upper_bound(prefix);
-  return it != files_.end() && it->first.size() > prefix.size() &&
-         EqualsIgnoreCase(std::string_view(it->first).substr(0, prefix.size()), prefix);
+  return it != files_.end() && PathIsWithin(it->first, path);
 }
 
 }  // namespace tov::machine

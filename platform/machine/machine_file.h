@@ -26,6 +26,9 @@ class MachineFile {
   uint32_t attributes_ = FILE_ATTRIBUTE_NORMAL;
 };
 
+/// True when `path` is `folder` or lies below it, compared as FileSystem does.
+bool PathIsWithin(std::string_view path, std::string_view folder);
+
 /// All files of the machine. Paths are compared ignoring letter case, with '/'
 /// taken as '\\' and a trailing separator dropped.
 class FileSystem {

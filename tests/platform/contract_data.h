@@ -51,6 +51,12 @@ struct KeyCloser {
 };
 using ScopedKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
+/// An event or thread handle, closed when it goes.
+struct HandleCloser {
+  void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using ScopedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
 /// Opens `path` below `root` for reading; null when that fails.
 inline ScopedKey OpenKey(HKEY root, const char* path) {
   HKEY key = nullptr;

@@ -4,7 +4,11 @@
 #pragma once
 
 #include "win32/base_types.h"
+#include "win32/crt.h"
+#include "win32/files.h"
+#include "win32/kernel.h"
 #include "win32/library.h"
 #include "win32/registry.h"
 #include "win32/storage.h"
 #include "win32/strings.h"
+#include "win32/system.h"

@@ -14,6 +14,8 @@
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 
 /// The attributes of a file or directory (path in any letter case, '\\' or '/'
-/// separated); INVALID_FILE_ATTRIBUTES and ERROR_FILE_NOT_FOUND when there is
-/// none. A folder that holds a file of the machine is a directory.
+/// separated). A folder that holds a file of the machine, the Windows directory
+/// and the folders above it are directories. INVALID_FILE_ATTRIBUTES when
+/// there is no such file, with ERROR_FILE_NOT_FOUND, or ERROR_PATH_NOT_FOUND
+/// when its folder is missing too.
 DWORD GetFileAttributesA(LPCSTR lpFileName);
