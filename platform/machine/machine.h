@@ -30,6 +30,7 @@
 #include "platform/machine/machine_file.h"
 #include "platform/machine/machine_library.h"
 #include "platform/machine/registry_key.h"
+#include "platform/machine/service_model.h"
 #include "platform/machine/text_case.h"
 
 namespace tov::machine {
@@ -75,6 +76,12 @@ class Machine {
   MachineLibrary& Library(std::string_view name) { return libraries_.Add(name); }
   const LibrarySet& Libraries() const { return libraries_; }
 
+  /// Services of the Service Control Manager; AddService() adds one (at the
+  /// end of the manager's order) for its builder calls.
+  ServiceModel& Services() { return services_; }
+  const ServiceModel& Services() const { return services_; }
+  MachineService& AddService(std::string_view name) { return services_.Add(name, hklm_); }
+
   /// Handles the platform operations have handed out, and calls they received.
   HandleTable& Handles() { return handles_; }
   int OpenHandles() const { return handles_.OpenCount(); }
@@ -91,6 +98,7 @@ class Machine {
   std::optional<int64_t> now_;
   FileSystem files_;
   LibrarySet libraries_;
+  ServiceModel services_;
   HandleTable handles_;
   CallCounter calls_;
 };

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/machine/text_case.h"
 #include "win32/files.h"
@@ -22,8 +23,17 @@ class MachineFile {
   }
   uint32_t Attributes() const { return attributes_; }
 
+  /// The file's version resource as a binary block (VersionResource builds
+  /// one); empty: the file has none.
+  MachineFile& VersionBlock(std::vector<uint8_t> block) {
+    version_block_ = std::move(block);
+    return *this;
+  }
+  const std::vector<uint8_t>& VersionBlock() const { return version_block_; }
+
  private:
   uint32_t attributes_ = FILE_ATTRIBUTE_NORMAL;
+  std::vector<uint8_t> version_block_;
 };
 
 /// True when `path` is `folder` or lies below it, compared as FileSystem does.

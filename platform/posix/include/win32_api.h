@@ -9,6 +9,8 @@
 #include "win32/kernel.h"
 #include "win32/library.h"
 #include "win32/registry.h"
+#include "win32/services.h"
 #include "win32/storage.h"
 #include "win32/strings.h"
 #include "win32/system.h"
+#include "win32/version.h"
