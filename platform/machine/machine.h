@@ -25,7 +25,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/machine/account_model.h"
 #include "platform/machine/call_counter.h"
+#include "platform/machine/eventlog_model.h"
 #include "platform/machine/handle_table.h"
 #include "platform/machine/machine_file.h"
 #include "platform/machine/machine_library.h"
@@ -82,6 +84,20 @@ class Machine {
   const ServiceModel& Services() const { return services_; }
   MachineService& AddService(std::string_view name) { return services_.Add(name, hklm_); }
 
+  /// Event logs, by name; AddEvent() appends a record (the newest) to a log.
+  EventLogSet& EventLogs() { return event_logs_; }
+  const EventLogSet& EventLogs() const { return event_logs_; }
+  EventEntry& AddEvent(std::string_view log, uint32_t event_id) {
+    return event_logs_.Log(log).Add(event_id);
+  }
+
+  /// Accounts, by SID; Account() adds one for its builder calls.
+  tov::machine::Account& Account(std::string_view sid_text, std::string_view domain,
+                                 std::string_view name) {
+    return accounts_.Add(sid_text, domain, name);
+  }
+  const AccountSet& Accounts() const { return accounts_; }
+
   /// Handles the platform operations have handed out, and calls they received.
   HandleTable& Handles() { return handles_; }
   int OpenHandles() const { return handles_.OpenCount(); }
@@ -98,6 +114,8 @@ class Machine {
   std::optional<int64_t> now_;
   FileSystem files_;
   LibrarySet libraries_;
+  EventLogSet event_logs_;
+  AccountSet accounts_;
   ServiceModel services_;
   HandleTable handles_;
   CallCounter calls_;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/machine/message_table.h"
 #include "platform/machine/text_case.h"
 #include "win32/files.h"
 
@@ -23,6 +24,13 @@ class MachineFile {
   }
   uint32_t Attributes() const { return attributes_; }
 
+  /// Adds message `id` to the file's message table.
+  MachineFile& Message(uint32_t id, std::string_view text) {
+    messages_.Add(id, text);
+    return *this;
+  }
+  const MessageTable& Messages() const { return messages_; }
+
   /// The file's version resource as a binary block (VersionResource builds
   /// one); empty: the file has none.
   MachineFile& VersionBlock(std::vector<uint8_t> block) {
@@ -33,6 +41,7 @@ class MachineFile {
 
  private:
   uint32_t attributes_ = FILE_ATTRIBUTE_NORMAL;
+  MessageTable messages_;
   std::vector<uint8_t> version_block_;
 };
 

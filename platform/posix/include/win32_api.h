@@ -5,10 +5,13 @@
 
 #include "win32/base_types.h"
 #include "win32/crt.h"
+#include "win32/eventlog.h"
 #include "win32/files.h"
 #include "win32/kernel.h"
 #include "win32/library.h"
+#include "win32/messages.h"
 #include "win32/registry.h"
+#include "win32/security.h"
 #include "win32/services.h"
 #include "win32/storage.h"
 #include "win32/strings.h"
