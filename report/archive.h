@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 #include <type_traits>
-#include <unordered_map>
 #include <vector>
 
 #include "report/exceptions.h"
 #include "report/file.h"
 #include "report/object.h"
+#include "report/pointer_index_map.h"
 
 namespace archive_detail {
 // bool and wchar_t change width (or meaning) between the Windows and Linux
@@ -91,6 +91,8 @@ class CArchive {
   CArchive& operator<<(const std::string& str);
   /// 8-bit text, or UTF-16 text converted to the thread's ANSI code page.
   CArchive& operator>>(std::string& str);
+  /// Lengths below this take one byte; 0xFF announces a longer form.
+  static constexpr BYTE kShortStringLimit = 0xFF;
 
   /// An object reference: null, a back-reference, or a new object's class
   /// tag and record.
@@ -159,6 +161,8 @@ class CArchive {
   void CheckCanRead() const;
   void Detach();
 
+  void WriteStringAnyForm(const std::string& str);
+  void ReadStringAnyForm(std::string& str);
   void WriteStringLength(size_t nLength);
   DWORD ReadStringLength(bool& bWide);
   std::string ReadWideText(DWORD nLength);
@@ -186,8 +190,8 @@ class CArchive {
 
   UINT m_nObjectSchema = static_cast<UINT>(-1);
   DWORD m_nMapCount = 1;  // next index; 0 stands for null
-  std::unordered_map<const void*, DWORD> m_storeMap;  // objects and classes
-  std::vector<LoadEntry> m_loadMap;                   // by index
+  PointerIndexMap m_storeMap;        // objects and classes
+  std::vector<LoadEntry> m_loadMap;  // by index
   int m_nDepth = 0;
   PendingTail m_tail;
 };
@@ -209,6 +213,32 @@ CArchive& CArchive::operator>>(T& value) {
   if (m_pReadMax - m_pBufCur < static_cast<std::ptrdiff_t>(sizeof(T))) FillToRead(sizeof(T));
   std::memcpy(&value, m_pBufCur, sizeof(T));
   m_pBufCur += sizeof(T);
+  return *this;
+}
+
+// Most texts are short: when the length byte and the text fit the buffer,
+// one bounds test covers both.
+inline CArchive& CArchive::operator<<(const std::string& str) {
+  size_t nLength = str.size();
+  if (nLength < kShortStringLimit &&
+      m_pWriteMax - m_pBufCur > static_cast<std::ptrdiff_t>(nLength)) {
+    *m_pBufCur++ = static_cast<BYTE>(nLength);
+    std::memcpy(m_pBufCur, str.data(), nLength);
+    m_pBufCur += nLength;
+  } else {
+    WriteStringAnyForm(str);
+  }
+  return *this;
+}
+
+inline CArchive& CArchive::operator>>(std::string& str) {
+  std::ptrdiff_t nBuffered = m_pReadMax - m_pBufCur;
+  if (nBuffered > 0 && *m_pBufCur < kShortStringLimit && nBuffered > *m_pBufCur) {
+    str.assign(reinterpret_cast<const char*>(m_pBufCur) + 1, *m_pBufCur);
+    m_pBufCur += 1 + *m_pBufCur;
+  } else {
+    ReadStringAnyForm(str);
+  }
   return *this;
 }
 

@@ -43,7 +43,7 @@ void CArchive::MapObject(const CObject* pOb) {
   if (pOb == nullptr) ThrowArchiveException(CArchiveException::genericException);
   DWORD nIndex = NextIndex();
   if (IsStoring()) {
-    m_storeMap[pOb] = nIndex;
+    m_storeMap.Set(pOb, nIndex);
   } else {
     m_loadMap.push_back({const_cast<CObject*>(pOb), nullptr, 0});
   }
@@ -64,25 +64,23 @@ bool CArchive::WriteObjectHeader(const CObject* pOb) {
     *this << kNullTag;
     return false;
   }
-  auto found = m_storeMap.find(pOb);
-  if (found != m_storeMap.end()) {
-    WriteIndexTag(found->second, false);
+  if (DWORD nIndex = m_storeMap.Find(pOb)) {
+    WriteIndexTag(nIndex, false);
     return false;
   }
   const CRuntimeClass* pClass = pOb->GetRuntimeClass();
   // A class that cannot be created by name could not be read back.
   if (pClass->m_pfnCreateObject == nullptr) ThrowArchiveException(CArchiveException::badClass);
-  auto foundClass = m_storeMap.find(pClass);
-  if (foundClass != m_storeMap.end()) {
-    WriteIndexTag(foundClass->second, true);
+  if (DWORD nClassIndex = m_storeMap.Find(pClass)) {
+    WriteIndexTag(nClassIndex, true);
   } else {
     WORD nNameLength = static_cast<WORD>(std::strlen(pClass->m_lpszClassName));
     *this << kNewClassTag << static_cast<WORD>(pClass->m_wSchema & ~VERSIONABLE_SCHEMA)
           << nNameLength;
     Write(pClass->m_lpszClassName, nNameLength);
-    m_storeMap[pClass] = NextIndex();
+    m_storeMap.Set(pClass, NextIndex());
   }
-  m_storeMap[pOb] = NextIndex();
+  m_storeMap.Set(pOb, NextIndex());
   return true;
 }
 

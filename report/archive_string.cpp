@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr BYTE kLongerLength = 0xFF;  // the length is in the next 16 bits
 constexpr WORD kWideMarker = 0xFFFE;  // after 0xFF: UTF-16 text, length follows
 constexpr WORD kLength32 = 0xFFFF;    // after 0xFF: the length is in the next 32 bits
 constexpr DWORD kLength64 = 0xFFFFFFFF;
@@ -14,35 +13,34 @@ constexpr DWORD kLength64 = 0xFFFFFFFF;
 }  // namespace
 
 void CArchive::WriteStringLength(size_t nLength) {
-  if (nLength < kLongerLength) {
+  if (nLength < kShortStringLimit) {
     *this << static_cast<BYTE>(nLength);
   } else if (nLength < kWideMarker) {
-    *this << kLongerLength << static_cast<WORD>(nLength);
+    *this << kShortStringLimit << static_cast<WORD>(nLength);
   } else if (nLength < kLength64) {
-    *this << kLongerLength << kLength32 << static_cast<DWORD>(nLength);
+    *this << kShortStringLimit << kLength32 << static_cast<DWORD>(nLength);
   } else {
     // No 32-bit form can carry it; a length cut short would corrupt the stream.
     ThrowArchiveException(CArchiveException::genericException);
   }
 }
 
-CArchive& CArchive::operator<<(const std::string& str) {
+void CArchive::WriteStringAnyForm(const std::string& str) {
   WriteStringLength(str.size());
   Write(str.data(), static_cast<UINT>(str.size()));
-  return *this;
 }
 
 DWORD CArchive::ReadStringLength(bool& bWide) {
   bWide = false;
   BYTE bLength;
   *this >> bLength;
-  if (bLength < kLongerLength) return bLength;
+  if (bLength < kShortStringLimit) return bLength;
   WORD wLength;
   *this >> wLength;
   if (wLength == kWideMarker) {
     bWide = true;
     *this >> bLength;
-    if (bLength < kLongerLength) return bLength;
+    if (bLength < kShortStringLimit) return bLength;
     *this >> wLength;
     // The marker cannot come twice; no writer produces that.
     if (wLength == kWideMarker) ThrowArchiveException(CArchiveException::badIndex);
@@ -55,7 +53,7 @@ DWORD CArchive::ReadStringLength(bool& bWide) {
   return dwLength;
 }
 
-CArchive& CArchive::operator>>(std::string& str) {
+void CArchive::ReadStringAnyForm(std::string& str) {
   bool bWide;
   DWORD nLength = ReadStringLength(bWide);
   // Counted in 64 bits, so a wide length cannot wrap around; checked before
@@ -68,7 +66,6 @@ CArchive& CArchive::operator>>(std::string& str) {
     str.resize(nLength);
     Read(str.data(), nLength);
   }
-  return *this;
 }
 
 std::string CArchive::ReadWideText(DWORD nLength) {
