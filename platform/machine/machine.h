@@ -12,7 +12,7 @@
 /// Adding a domain (services, event logs, devices, accounts, ...): put its
 /// data and builder in a header and source of its own in this folder, give
 /// Machine one member of that type with an accessor, and, for fixtures, add a
-/// parser file and one line to the domain table of fixture_loader.cpp.
+/// parser file and one line to the section table of fixture_loader.cpp.
 ///
 /// A machine is filled before it is installed and only read while installed;
 /// the handle table and call counts, which the operations change, lock
