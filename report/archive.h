@@ -48,7 +48,7 @@ class CArchive {
   /// nest only a few levels.
   static constexpr int kMaxNesting = 500;
 
-  /// Index and tag of a reference read by ReadObjectHeader.
+  /// What ReadObjectHeader found.
   struct LoadedRef {
     CObject* pObject;  // nullptr for a null reference
     bool bNew;         // a new object, whose record the caller must read now
@@ -105,6 +105,12 @@ class CArchive {
   /// pClassRefRequested (nullptr accepts any). A new object belongs to the
   /// caller; if its record fails, it is deleted before the exception leaves.
   CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+
+  /// Reads a reference to an object that the field owns: null or a new
+  /// object, never one read before (badIndex), so a hostile file cannot give
+  /// an object two owners or make ownership loop.
+  template <class T>
+  void ReadOwnedObject(T*& rpSlot);
 
   /// The last field of a record: a reference to the next element of a chain,
   /// written once the record's Serialize has returned. Nothing may follow it
@@ -240,6 +246,12 @@ inline CArchive& CArchive::operator>>(std::string& str) {
     ReadStringAnyForm(str);
   }
   return *this;
+}
+
+template <class T>
+void CArchive::ReadOwnedObject(T*& rpSlot) {
+  static_assert(std::is_base_of_v<CObject, T>, "an object reference names a serializable class");
+  rpSlot = static_cast<T*>(ReadReference(T::GetThisClass(), true));
 }
 
 template <class T>

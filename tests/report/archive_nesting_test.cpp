@@ -201,6 +201,8 @@ TEST(ArchiveDeep, HostileLinksFailCleanly) {
   const HostileLinkCase cases[] = {
       {"chain of a million without an end", RUNTIME_CLASS(TLink), endless,
        CArchiveException::endOfFile},
+      {"owned child referring to its parent", RUNTIME_CLASS(TNode),
+       Cat({ClassRecord(1, "TNode"), U16(2), U32(0)}), CArchiveException::badIndex},
       {"chain linking back to itself", RUNTIME_CLASS(TLink), Cat({ClassRecord(1, "TLink"), U32(0), U16(2)}),
        CArchiveException::badIndex},
       {"sibling linking back to itself", RUNTIME_CLASS(TTreeNode),

@@ -117,7 +117,7 @@ void TNode::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_pChild << m_dwValue;
   } else {
-    m_pChild = static_cast<TNode*>(ar.ReadObject(RUNTIME_CLASS(TNode)));
+    ar.ReadOwnedObject(m_pChild);
     ar >> m_dwValue;
   }
 }
