@@ -1,5 +1,7 @@
 // The contract tests' machine on Linux: a machine model built from the shared
 // data and installed for the suite.
+#include <gtest/gtest.h>
+
 #include <memory>
 
 #include "platform/machine/current_machine.h"
@@ -24,6 +26,8 @@ void InstallContractMachine() {
 }
 
 void RemoveContractMachine() {
+  // Every key, event and thread a contract test opened must be closed again.
+  EXPECT_EQ(g_machine->OpenHandles(), 0) << "handles left open by the suite";
   g_use.reset();
   g_machine.reset();
 }
