@@ -21,6 +21,7 @@ const Section kSections[] = {
     {"computer", ParseComputerSection},     {"environment", ParseEnvironmentSection},
     {"registry", ParseRegistrySection},     {"files", ParseFilesSection},
     {"libraries", ParseLibrariesSection},
+    {"eventLogs", ParseEventLogsSection},   {"accounts", ParseAccountsSection},
 };
 
 void ParseRoot(const nlohmann::ordered_json& json, Machine& machine) {

@@ -24,5 +24,11 @@ void ParseRegistrySection(const FixtureNode& section, Machine& machine);
 void ParseFilesSection(const FixtureNode& section, Machine& machine);
 /// "libraries": library name -> [entry point names].
 void ParseLibrariesSection(const FixtureNode& section, Machine& machine);
+/// "eventLogs": log name -> { "refused", "records": [...] }.
+void ParseEventLogsSection(const FixtureNode& section, Machine& machine);
+/// "accounts": SID text -> { "domain", "name" }.
+void ParseAccountsSection(const FixtureNode& section, Machine& machine);
+/// A file's "messages": message number -> text.
+void ParseMessageTable(const FixtureNode& node, MachineFile& file);
 
 }  // namespace tov::machine
