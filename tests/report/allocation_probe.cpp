@@ -22,8 +22,13 @@ void* operator new(std::size_t n) {
   return p;
 }
 
+// The array forms too: a sanitizer runtime would otherwise answer them itself.
+void* operator new[](std::size_t n) { return operator new(n); }
+
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 AllocationProbe::AllocationProbe() {
   g_nLargest = 0;
