@@ -30,13 +30,17 @@ BOOL CSCMServiceMan::Collect(std::unique_ptr<BYTE[]> pBuffer) {
   DWORD nReturned = 0;
   BOOL bResult;
   for (;;) {
+    const DWORD dwStart = dwResume;
     bResult = EnumServicesStatusA(m_hSCManager.get(), kServiceTypes, SERVICE_STATE_ALL, pEntries,
                                   kEnumBufferSize, &cbNeeded, &nReturned, &dwResume);
     if (!bResult && GetLastError() != ERROR_MORE_DATA) break;
+    // Asking for more without moving the resume handle would return the same
+    // batch forever: an entry larger than the whole buffer never fits, and a
+    // manager that cannot split its list in batches (Wine's) reports a count
+    // without filling the buffer. Such a batch is not taken.
+    if (!bResult && dwResume == dwStart) break;
     AddServices(nReturned, pEntries);
-    // A batch that returned nothing but asks for more would be asked for
-    // again forever: an entry larger than the whole buffer never fits.
-    if (bResult || nReturned == 0) break;
+    if (bResult) break;
   }
   m_hSCManager.reset();
   return bResult;
