@@ -28,7 +28,7 @@ void CElEventLog::Serialize(CArchive& ar) {
   m_pFirst = m_pLast = nullptr;
   ar >> m_strServerName >> m_strLogName >> m_timeCaptured >> m_dwFilter >> m_timeStart >>
       m_spanWindow >> m_nMaxEvents >> m_nCount;
-  m_pFirst = static_cast<CElEvent*>(ar.ReadObject(RUNTIME_CLASS(CElEvent)));
+  ar.ReadOwnedObject(m_pFirst);
   CElEvent* pLast = static_cast<CElEvent*>(ar.ReadObject(RUNTIME_CLASS(CElEvent)));
   // Every event read so far is in the chain, so a last event found outside
   // it is a new object that nothing would own: the stream is malformed.
