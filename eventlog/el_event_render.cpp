@@ -1,7 +1,9 @@
 // Rendering an event's texts from the message files its source registers.
 // Nothing is cached: every lookup opens the source key, loads each listed
 // file and releases both before it returns.
-#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "eventlog/el_event.h"
 #include "eventlog/el_event_log.h"

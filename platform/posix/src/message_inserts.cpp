@@ -12,10 +12,10 @@ constexpr size_t kMaxFieldDigits = 4;  // width or precision up to 9999
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Takes up to kMaxFieldDigits digits at text[i]; false when there are more.
-bool SkipDigits(std::string_view spec, size_t& i) {
+// Takes up to kMaxFieldDigits digits at fmt[i]; false when there are more.
+bool SkipDigits(std::string_view fmt, size_t& i) {
   size_t start = i;
-  while (i < spec.size() && IsDigit(spec[i])) ++i;
+  while (i < fmt.size() && IsDigit(fmt[i])) ++i;
   return i - start <= kMaxFieldDigits;
 }
 
@@ -23,18 +23,18 @@ bool SkipDigits(std::string_view spec, size_t& i) {
 // marks (without them). Only flags, width, precision, an optional 'l' (long
 // is 32 bits on the platform, so it changes nothing) and one conversion are
 // accepted, so the format handed to snprintf is always one we understand.
-bool FormatInsert(std::string_view spec, DWORD_PTR value, std::string& out) {
+bool FormatInsert(std::string_view fmt, DWORD_PTR value, std::string& out) {
   size_t i = 0;
-  while (i < spec.size() && std::strchr("-+ #0", spec[i]) != nullptr) ++i;
-  if (!SkipDigits(spec, i)) return false;
-  if (i < spec.size() && spec[i] == '.') {
+  while (i < fmt.size() && std::strchr("-+ #0", fmt[i]) != nullptr) ++i;
+  if (!SkipDigits(fmt, i)) return false;
+  if (i < fmt.size() && fmt[i] == '.') {
     ++i;
-    if (!SkipDigits(spec, i)) return false;
+    if (!SkipDigits(fmt, i)) return false;
   }
-  std::string format = "%" + std::string(spec.substr(0, i));
-  if (i < spec.size() && spec[i] == 'l') ++i;
-  if (i + 1 != spec.size()) return false;
-  char conversion = spec[i];
+  std::string format = "%" + std::string(fmt.substr(0, i));
+  if (i < fmt.size() && fmt[i] == 'l') ++i;
+  if (i + 1 != fmt.size()) return false;
+  char conversion = fmt[i];
   if (std::strchr("scdiuxXo", conversion) == nullptr) return false;
   format += conversion;
 
@@ -85,14 +85,14 @@ DWORD FillMessageInserts(std::string_view text, const DWORD_PTR* args, std::stri
       unsigned number = static_cast<unsigned>(e - '0');
       if (i < text.size() && IsDigit(text[i])) number = number * 10 + (text[i++] - '0');
       if (args == nullptr) return ERROR_INVALID_PARAMETER;
-      std::string_view spec = "s";
+      std::string_view fmt = "s";
       if (i < text.size() && text[i] == '!') {
         size_t close = text.find('!', i + 1);
         if (close == std::string_view::npos) return ERROR_INVALID_PARAMETER;
-        spec = text.substr(i + 1, close - i - 1);
+        fmt = text.substr(i + 1, close - i - 1);
         i = close + 1;
       }
-      if (!FormatInsert(spec, args[number - 1], out)) return ERROR_INVALID_PARAMETER;
+      if (!FormatInsert(fmt, args[number - 1], out)) return ERROR_INVALID_PARAMETER;
       continue;
     }
     switch (e) {
