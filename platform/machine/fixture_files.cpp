@@ -37,10 +37,11 @@ uint32_t ParseAttributes(const FixtureNode& node) {
 
 void ParseFilesSection(const FixtureNode& section, Machine& machine) {
   for (const auto& [path, body] : section.Members()) {
-    body.AllowOnly({"attributes", "messages"});
+    body.AllowOnly({"attributes", "messages", "version"});
     MachineFile& file = machine.File(path);
     if (auto attributes = body.Find("attributes")) file.Attributes(ParseAttributes(*attributes));
     if (auto messages = body.Find("messages")) ParseMessageTable(*messages, file);
+    if (auto version = body.Find("version")) ParseVersionResource(*version, file);
   }
 }
 

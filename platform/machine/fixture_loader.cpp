@@ -22,6 +22,7 @@ const Section kSections[] = {
     {"registry", ParseRegistrySection},     {"files", ParseFilesSection},
     {"libraries", ParseLibrariesSection},
     {"eventLogs", ParseEventLogsSection},   {"accounts", ParseAccountsSection},
+    {"services", ParseServicesSection},
 };
 
 void ParseRoot(const nlohmann::ordered_json& json, Machine& machine) {

@@ -30,5 +30,9 @@ void ParseEventLogsSection(const FixtureNode& section, Machine& machine);
 void ParseAccountsSection(const FixtureNode& section, Machine& machine);
 /// A file's "messages": message number -> text.
 void ParseMessageTable(const FixtureNode& node, MachineFile& file);
+/// "services": service name -> status and configuration, in enumeration order.
+void ParseServicesSection(const FixtureNode& section, Machine& machine);
+/// A file's "version": its version resource by its parts, or as bytes.
+void ParseVersionResource(const FixtureNode& node, MachineFile& file);
 
 }  // namespace tov::machine
