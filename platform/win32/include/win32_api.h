@@ -10,3 +10,4 @@
 #include <string.h>
 #include <time.h>
 #include <ole2.h>
+#include <commctrl.h>

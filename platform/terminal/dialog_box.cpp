@@ -1,0 +1,161 @@
+// Modal dialogs: the windows of a template, WM_INITDIALOG, and a loop that
+// handles the thread's messages, keys and interrupts until EndDialog.
+#include <poll.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <strings.h>
+
+#include "platform/posix/src/program_resources.h"
+#include "platform/terminal/dialog_snapshot.h"
+#include "platform/terminal/interrupt.h"
+#include "platform/terminal/key_input.h"
+#include "platform/terminal/status_view.h"
+#include "platform/terminal/window_registry.h"
+
+namespace {
+
+using tov::posix::ControlTemplate;
+using tov::posix::DialogTemplate;
+using tov::terminal::KeyInput;
+using tov::terminal::StatusView;
+using tov::terminal::Window;
+using tov::terminal::WindowKind;
+using tov::terminal::WindowRegistry;
+
+WindowKind KindOf(const ControlTemplate& control) {
+  if (strcasecmp(control.window_class, "Static") == 0) {
+    return (control.style & SS_TYPEMASK) == SS_ICON ? WindowKind::kIcon : WindowKind::kStatic;
+  }
+  if (strcasecmp(control.window_class, "Button") == 0) return WindowKind::kButton;
+  if (strcasecmp(control.window_class, "msctls_progress32") == 0) return WindowKind::kProgress;
+  return WindowKind::kOther;
+}
+
+// Creates the dialog and its controls; returns the dialog and the first
+// control that takes the focus (the first enabled one with WS_TABSTOP).
+HWND CreateDialogWindows(const DialogTemplate& tmpl, HWND owner, DLGPROC proc, HWND& focus) {
+  WindowRegistry& registry = WindowRegistry::Instance();
+  std::lock_guard<std::mutex> lock(registry.Lock());
+  auto dialog = std::make_unique<Window>();
+  dialog->kind = WindowKind::kDialog;
+  dialog->id = tmpl.id;
+  dialog->parent = owner;
+  dialog->style = tmpl.style;
+  dialog->text = tmpl.caption;
+  dialog->cx = tmpl.cx;
+  dialog->cy = tmpl.cy;
+  dialog->proc = proc;
+  if (tmpl.style & WS_SYSMENU) {
+    dialog->system_menu = std::make_unique<tov::terminal::Menu>();
+    dialog->system_menu->items.push_back({MF_STRING, SC_CLOSE, "&Close"});
+  }
+  Window& added = registry.Add(std::move(dialog));
+  focus = nullptr;
+  for (const ControlTemplate& control : tmpl.controls) {
+    auto window = std::make_unique<Window>();
+    window->kind = KindOf(control);
+    window->id = control.id;
+    window->parent = added.handle;
+    window->style = control.style;
+    window->text = control.text;
+    window->enabled = (control.style & WS_DISABLED) == 0;
+    window->cx = control.cx;
+    window->cy = control.cy;
+    HWND hwnd = registry.Add(std::move(window)).handle;
+    added.controls.push_back(hwnd);
+    if (focus == nullptr && (control.style & WS_TABSTOP) && (control.style & WS_DISABLED) == 0) {
+      focus = hwnd;
+    }
+  }
+  return added.handle;
+}
+
+bool HasEnded(HWND dialog) {
+  WindowRegistry& registry = WindowRegistry::Instance();
+  std::lock_guard<std::mutex> lock(registry.Lock());
+  Window* window = registry.Find(dialog);
+  return window == nullptr || window->ended;
+}
+
+int QueueFd() {
+  WindowRegistry& registry = WindowRegistry::Instance();
+  std::lock_guard<std::mutex> lock(registry.Lock());
+  return registry.QueueOf(std::this_thread::get_id()).wake_fd;
+}
+
+void PressKeys(const std::vector<tov::terminal::DialogSnapshot>& dialogs) {
+  for (const tov::terminal::Key& key : KeyInput::Instance().Read()) {
+    // Keys go to the newest dialog, the one a modal loop runs for.
+    const tov::terminal::KeyBinding* binding =
+        dialogs.empty() ? nullptr : FindBinding(dialogs.back(), key);
+    if (binding != nullptr) SendMessageA(binding->target, binding->msg, binding->wParam, 0);
+  }
+}
+
+void RunModalLoop(HWND dialog) {
+  KeyInput& keys = KeyInput::Instance();
+  StatusView& view = StatusView::Instance();
+  keys.Begin();
+  const int queue_fd = QueueFd();
+  for (;;) {
+    tov::terminal::ExitIfInterrupted();
+    bool handled = tov::terminal::DispatchOneQueued();
+    if (HasEnded(dialog)) break;
+    // Shown after every message, so no text that was set is missed.
+    auto dialogs = tov::terminal::SnapshotDialogs(std::this_thread::get_id());
+    view.Show(dialogs, keys.Available());
+    if (handled) continue;
+    pollfd fds[3] = {{queue_fd, POLLIN, 0},
+                     {tov::terminal::InterruptFd(), POLLIN, 0},
+                     {keys.Available() ? STDIN_FILENO : -1, POLLIN, 0}};
+    if (poll(fds, 3, view.MillisecondsUntilDue()) > 0 && (fds[2].revents & POLLIN)) {
+      PressKeys(dialogs);
+    }
+  }
+  keys.End();
+}
+
+}  // namespace
+
+INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
+                        DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+  const DialogTemplate* tmpl =
+      hInstance == tov::posix::ProgramModule() && IS_INTRESOURCE(lpTemplateName)
+          ? tov::posix::FindDialogTemplate(static_cast<int>(reinterpret_cast<ULONG_PTR>(lpTemplateName)))
+          : nullptr;
+  if (tmpl == nullptr) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return -1;
+  }
+  HWND focus = nullptr;
+  HWND dialog = CreateDialogWindows(*tmpl, hWndParent, lpDialogFunc, focus);
+  tov::terminal::DispatchMessageTo(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus),
+                                   dwInitParam);
+  RunModalLoop(dialog);
+  WindowRegistry& registry = WindowRegistry::Instance();
+  INT_PTR result;
+  bool last_dialog;
+  {
+    std::lock_guard<std::mutex> lock(registry.Lock());
+    result = registry.Find(dialog)->result;
+    registry.RemoveDialog(dialog);
+    last_dialog = registry.DialogsOf(std::this_thread::get_id()).empty();
+  }
+  if (last_dialog) StatusView::Instance().Clear();
+  return result;
+}
+
+BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
+  WindowRegistry& registry = WindowRegistry::Instance();
+  std::lock_guard<std::mutex> lock(registry.Lock());
+  Window* window = registry.Find(hDlg);
+  if (window == nullptr || window->kind != WindowKind::kDialog) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  window->ended = true;
+  window->result = nResult;
+  registry.QueueOf(window->thread).Wake();
+  return TRUE;
+}
