@@ -27,6 +27,7 @@
 
 #include "platform/machine/account_model.h"
 #include "platform/machine/call_counter.h"
+#include "platform/machine/device_model.h"
 #include "platform/machine/eventlog_model.h"
 #include "platform/machine/handle_table.h"
 #include "platform/machine/machine_file.h"
@@ -98,6 +99,10 @@ class Machine {
   }
   const AccountSet& Accounts() const { return accounts_; }
 
+  /// Device nodes, setup classes and driver packages (device_model.h).
+  DeviceModel& Devices() { return devices_; }
+  const DeviceModel& Devices() const { return devices_; }
+
   /// Handles the platform operations have handed out, and calls they received.
   HandleTable& Handles() { return handles_; }
   int OpenHandles() const { return handles_.OpenCount(); }
@@ -117,6 +122,7 @@ class Machine {
   EventLogSet event_logs_;
   AccountSet accounts_;
   ServiceModel services_;
+  DeviceModel devices_;
   HandleTable handles_;
   CallCounter calls_;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "win32/base_types.h"
+#include "win32/cfgmgr.h"
 #include "win32/crt.h"
 #include "win32/eventlog.h"
 #include "win32/files.h"
@@ -14,6 +15,7 @@
 #include "win32/registry.h"
 #include "win32/security.h"
 #include "win32/services.h"
+#include "win32/setupapi.h"
 #include "win32/storage.h"
 #include "win32/strings.h"
 #include "win32/system.h"
