@@ -11,3 +11,5 @@
 #include <time.h>
 #include <ole2.h>
 #include <commctrl.h>
+#include <cfgmgr32.h>
+#include <setupapi.h>
