@@ -23,6 +23,7 @@ const Section kSections[] = {
     {"libraries", ParseLibrariesSection},
     {"eventLogs", ParseEventLogsSection},   {"accounts", ParseAccountsSection},
     {"services", ParseServicesSection},
+    {"devices", ParseDevicesSection},
 };
 
 void ParseRoot(const nlohmann::ordered_json& json, Machine& machine) {

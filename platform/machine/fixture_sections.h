@@ -34,5 +34,7 @@ void ParseMessageTable(const FixtureNode& node, MachineFile& file);
 void ParseServicesSection(const FixtureNode& section, Machine& machine);
 /// A file's "version": its version resource by its parts, or as bytes.
 void ParseVersionResource(const FixtureNode& node, MachineFile& file);
+/// "devices": the device-node tree, setup classes and driver packages.
+void ParseDevicesSection(const FixtureNode& section, Machine& machine);
 
 }  // namespace tov::machine
