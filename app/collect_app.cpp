@@ -1,0 +1,57 @@
+#include "app/collect_app.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/globals.h"
+#include "app/progress_dlg.h"
+#include "app/run_settings.h"
+#include "cfgmgr/cm_api.h"
+#include "report/report.h"
+
+BOOL CCollectApp::InitInstance() {
+  INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  CWinApp::InitInstance();
+  SetRegistryKey("Pelbar\\Tov");
+
+  m_nExitCode = kExitUsage;
+  if (!ParseOptions()) return FALSE;
+
+  m_nExitCode = kExitNoReport;
+  // The binding raises when its lock cannot be set up; without it, or without
+  // the container, the program ends without a window.
+  try {
+    g_pCmApi = new CCmApi();
+    g_pReport = new CReport();
+  } catch (const std::exception&) {
+    return FALSE;
+  }
+
+  INT_PTR nResult;
+  {
+    CProgressDlg dlg(g_hwndParent);
+    m_pMainWnd = &dlg;
+    nResult = dlg.DoModal();
+    m_pMainWnd = nullptr;
+  }
+  if (nResult != IDOK) return FALSE;
+
+  if (g_pReport->WriteReport(g_szReportFile) != 0) {
+    m_nExitCode = kExitReportWritten;
+  } else if (g_pReport->m_hrCreate != S_OK) {
+    // No message box: the program is often run unattended. Standard error
+    // reaches whoever started it from a shell or redirected it.
+    std::fprintf(stderr, "%s: cannot create the report file \"%s\": %s\n", m_strAppName.c_str(),
+                 g_szReportFile, StorageErrorText(g_pReport->m_hrCreate).c_str());
+  }
+  return FALSE;
+}
+
+int CCollectApp::ExitInstance() {
+  delete g_pReport;
+  g_pReport = nullptr;
+  delete g_pCmApi;
+  g_pCmApi = nullptr;
+  return CWinApp::ExitInstance();
+}

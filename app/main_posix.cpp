@@ -1,0 +1,17 @@
+// The entry point of the Linux program: it reports on the machine that
+// TOV_MACHINE describes, and refuses to run without one rather than report
+// on an empty machine.
+#include <cstdio>
+#include <string>
+
+#include "app/collect_app.h"
+#include "platform/terminal/program_start.h"
+
+int main(int argc, char** argv) {
+  std::string error;
+  if (!tov::terminal::StartProgram(argc, argv, &error)) {
+    std::fprintf(stderr, "tov: no machine to report on: %s\n", error.c_str());
+    return kExitNoReport;
+  }
+  return tov::terminal::FinalExitStatus(AfxWinMain());
+}
