@@ -1,33 +1,25 @@
-/// Helpers of the service record tests: records through an archive over
-/// memory, expected bytes spelled in pieces, and small inventories.
+/// Helpers of the service record tests, beside the archive tests' own
+/// (tests/report/archive_test_support.h): records through an archive over
+/// memory, strings in their stored form, and small inventories.
 #pragma once
 
-#include <functional>
-#include <initializer_list>
 #include <string>
-#include <vector>
 
-#include "report/archive.h"
 #include "services/scm_file_ver_info.h"
 #include "services/scm_service.h"
 #include "services/scm_service_man.h"
+#include "tests/report/archive_test_support.h"
 
 namespace tov::test {
-
-using Bytes = std::vector<BYTE>;
 
 /// The bytes of `object`'s record, written by calling its Serialize directly
 /// (as the report writes a stream's top-level object).
 Bytes StoreRecord(CObject& object);
 /// Reads `object`'s record from `bytes` the same way.
 void LoadRecord(const Bytes& bytes, CObject& object);
-/// The cause of the CArchiveException that `fn` raises; -1 when it raises none.
-int ArchiveErrorCause(const std::function<void()>& fn);
 
-Bytes Cat(std::initializer_list<Bytes> parts);
-Bytes U16(WORD value);
-Bytes U32(DWORD value);
-/// A string in its stored form: length prefix and bytes.
+/// A string in its stored form: one length byte (texts below 255 bytes) and
+/// the text.
 Bytes Str(const std::string& text);
 Bytes Zeros(size_t count);
 

@@ -44,12 +44,12 @@ TEST(ServiceRecord, TwoServicesIndexExample) {
       {0x00, 0x00},                    // next: null
       {0x06, 0x00},                    // last: back-reference to index 6
   });
-  EXPECT_EQ(StoreRecord(man), expected);
+  EXPECT_EQ(Hex(StoreRecord(man)), Hex(expected));
 }
 
 TEST(ServiceRecord, EmptyInventoryHasCountZeroAndTwoNullReferences) {
   CSCMServiceMan man;
-  EXPECT_EQ(StoreRecord(man), Cat({{0x00, 0x00}, Zeros(4), Zeros(4), U16(0), U16(0)}));
+  EXPECT_EQ(Hex(StoreRecord(man)), Hex(Cat({{0x00, 0x00}, Zeros(4), Zeros(4), U16(0), U16(0)})));
 }
 
 TEST(ServiceRecord, EveryFieldInStreamOrder) {
@@ -100,7 +100,7 @@ TEST(ServiceRecord, EveryFieldInStreamOrder) {
       U16(0),  // next: null
       U16(4),  // last: the service's own registration
   });
-  EXPECT_EQ(StoreRecord(man), expected);
+  EXPECT_EQ(Hex(StoreRecord(man)), Hex(expected));
 }
 
 TEST(ServiceRecord, RoundTripKeepsEveryValueAndSetsOwners) {

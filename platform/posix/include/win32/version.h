@@ -31,7 +31,6 @@ typedef struct tagVS_FIXEDFILEINFO {
 #define VFT_APP 0x00000001L
 #define VFT_DLL 0x00000002L
 #define VFT_DRV 0x00000003L
-#define VFT2_DRV_SYSTEM 0x00000007L
 
 /// The size of the buffer GetFileVersionInfoA needs for the file's version
 /// block (the block and room for the 8-bit copies of its texts); 0 when the
