@@ -1,0 +1,301 @@
+"""End-to-end runs of the Linux program on machine fixtures: the report it
+writes (checked by olefile and by our own loader against the fixture), its
+exit statuses, its messages, Ctrl-C, and its keys on a terminal.
+
+    python3 linux_e2e.py <scenario>
+
+TOV_BIN names the program, TOV_SUMMARY the report loader, TOV_FIXTURES the
+fixtures folder. Each scenario runs in a fresh folder of its own.
+"""
+import fcntl
+import json
+import os
+import pty
+import select
+import signal
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+
+import check_report
+import make_big_machine
+
+TOV = os.environ["TOV_BIN"]
+SUMMARY = os.environ["TOV_SUMMARY"]
+FIXTURES = os.environ["TOV_FIXTURES"]
+FULL = os.path.join(FIXTURES, "full_machine.json")
+
+STAGE_LINES = [
+    "Collecting Device Manager information...",
+    "Collecting Services information...",
+    "Collecting events from System Events Log...",
+    "Collecting events from Norvan Events Log...",
+    "Collecting events from Security Events Log...",
+    "Collecting detailed Device Manager information...",
+]
+USAGE_START = "tov: Usage: tov [/hwnd:<parentwnd>] [/sdm] [/sdd] [/ssr] [/sse] [/see] [/sce] <filename>\n\nWhere:\n"
+
+
+def fail(message):
+    raise check_report.ReportError(message)
+
+
+def run(args, machine=FULL, **kw):
+    env = dict(os.environ)
+    env.pop("TOV_MACHINE", None)
+    if machine is not None:
+        env["TOV_MACHINE"] = machine
+    return subprocess.run([TOV, *args], env=env, capture_output=True, text=True, timeout=300, **kw)
+
+
+def expect_run(done, status, stderr=None):
+    if done.returncode != status:
+        fail("exit status %d, expected %d; stderr:\n%s" % (done.returncode, status, done.stderr))
+    if stderr is not None and done.stderr != stderr:
+        fail("stderr:\n%r\nexpected:\n%r" % (done.stderr, stderr))
+
+
+def expect_empty_folder():
+    left = os.listdir(".")
+    if left:
+        fail("files left behind: %s" % left)
+
+
+def full():
+    done = run(["report.dat"])
+    expect_run(done, 0, "".join(line + "\n" for line in STAGE_LINES))
+    summary = check_report.load_summary("report.dat", SUMMARY)
+    check_report.check_container("report.dat", summary)
+    with open(FULL) as f:
+        check_report.check_against_fixture(summary, json.load(f))
+    # Texts rendered from the machine's message files, accounts and versions.
+    system, norvan, security = summary["logs"]
+    newest = system["events"][0]
+    if (newest["message"], newest["user"]) != ("The Print Spooler service entered the running state.",
+                                               "NT AUTHORITY\\SYSTEM"):
+        fail("System event texts %s" % newest)
+    scan = norvan["events"][0]
+    if (scan["message"], scan["category"]) != ("Scan of C: finished: 2 threats.", "Scanning"):
+        fail("Norvan event texts %s" % scan)
+    files = {d["id"]: d["driverFiles"] for d in summary["devman"]["devices"] if d["driverFiles"]}
+    if files != {"PCI\\VEN_8086&DEV_100E&SUBSYS_001E8086&REV_02\\3&267A616A&0&18":
+                 "C:\\WINDOWS\\system32\\DRIVERS\\e1000.sys\nC:\\WINDOWS\\system32\\e1000msg.dll"}:
+        fail("driver files %s" % files)
+    versions = {s["name"]: s["fileVersion"] for s in summary["services"]}
+    if versions != {"disk": "5.1.2600.0 (xpsp.080413-2111)", "Spooler": "5.1.2600.5512", "NoImage": None}:
+        fail("service versions %s" % versions)
+
+
+def skips():
+    done = run(["/ssr", "-SSE:yes", "/sce", "/sdd", "report.dat"])
+    expect_run(done, 0, STAGE_LINES[0] + "\n")
+    summary = check_report.load_summary("report.dat", SUMMARY)
+    check_report.check_container("report.dat", summary)
+    with open(FULL) as f:
+        check_report.check_against_fixture(summary, json.load(f), 0x02 | 0x04 | 0x48 | 0x10)
+    if any(d["driverFiles"] for d in summary["devman"]["devices"]):
+        fail("driver files without the detail pass")
+
+
+def replace():
+    with open("report.dat", "wb") as old:
+        old.write(b"x" * 200000)
+    expect_run(run(["report.dat"]), 0)
+    summary = check_report.load_summary("report.dat", SUMMARY)
+    check_report.check_container("report.dat", summary)
+
+
+def relative():
+    os.mkdir("out")
+    expect_run(run(["out/../out/report.dat"]), 0)
+    check_report.check_container("out/report.dat", check_report.load_summary("out/report.dat", SUMMARY))
+
+
+def usage():
+    for args in ([], ["a.dat", "b.dat"], ["/sdm", "-ssr"], ["/tmp/absolute.dat"], [""], ["x" * 260]):
+        done = run(args)
+        expect_run(done, 2)
+        if not done.stderr.startswith(USAGE_START) or not done.stderr.endswith("/sce - skip Security event log\n"):
+            fail("usage message for %s:\n%s" % (args[:2], done.stderr))
+        expect_empty_folder()
+
+
+def missing_folder():
+    done = run(["nowhere/report.dat"])
+    expect_run(done, 1)
+    stages = "".join(line + "\n" for line in STAGE_LINES)
+    reason = done.stderr[len(stages):]
+    if not done.stderr.startswith(stages) or not reason.startswith(
+            'tov: cannot create the report file "nowhere/report.dat": '):
+        fail("stderr:\n%s" % done.stderr)
+    expect_empty_folder()
+
+
+def no_machine():
+    done = run(["report.dat"], machine=None)
+    expect_run(done, 1)
+    if "TOV_MACHINE" not in done.stderr:
+        fail("no word of TOV_MACHINE: %s" % done.stderr)
+    done = run(["report.dat"], machine="missing.json")
+    expect_run(done, 1)
+    if "missing.json" not in done.stderr:
+        fail("the missing fixture is not named: %s" % done.stderr)
+    expect_empty_folder()
+
+
+def big_machine(services=50000, devices=0):
+    path = os.path.join(tempfile.gettempdir(), "tov-big-machine-%d.json" % os.getpid())
+    with open(path, "w") as out:
+        json.dump(make_big_machine.big_machine(services, 100, devices), out)
+    return path
+
+
+def interrupt():
+    machine = big_machine()
+    try:
+        env = dict(os.environ, TOV_MACHINE=machine)
+        with open("stderr.txt", "w") as err:
+            proc = subprocess.Popen([TOV, "report.dat"], env=env, stderr=err)
+            if not wait_for_text("stderr.txt", STAGE_LINES[1], proc):
+                fail("the services stage never began")
+            proc.send_signal(signal.SIGINT)
+            status = proc.wait(timeout=60)
+        if status != 128 + signal.SIGINT:
+            fail("exit status %d after Ctrl-C" % status)
+        os.remove("stderr.txt")
+        expect_empty_folder()
+    finally:
+        os.remove(machine)
+
+
+def wait_for_text(path, text, proc, limit=120):
+    end = time.time() + limit
+    while time.time() < end and proc.poll() is None:
+        with open(path) as f:
+            if text in f.read():
+                return True
+        time.sleep(0.02)
+    return False
+
+
+class Terminal:
+    """The program on a pseudo-terminal: stdin, stdout and stderr are the terminal."""
+
+    def __init__(self, args, machine):
+        env = dict(os.environ, TOV_MACHINE=machine, TERM="xterm")
+        self.master, slave = pty.openpty()
+        os.set_blocking(self.master, False)
+        # A session of its own with the terminal as its controlling terminal,
+        # so Ctrl-C typed there reaches it as SIGINT.
+        self.proc = subprocess.Popen([TOV, *args], env=env, stdin=slave, stdout=slave, stderr=slave,
+                                     start_new_session=True,
+                                     preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+        os.close(slave)
+        self.output = b""
+
+    def read_until(self, text, limit=60):
+        end = time.time() + limit
+        while time.time() < end:
+            if text.encode() in self.output:
+                return True
+            ready, _, _ = select.select([self.master], [], [], 0.1)
+            if ready:
+                try:
+                    self.output += os.read(self.master, 65536)
+                except OSError:
+                    return text.encode() in self.output
+        return False
+
+    def press(self, keys):
+        os.write(self.master, keys.encode())
+
+    def finish(self, limit=120):
+        status = self.proc.wait(timeout=limit)
+        self.read_until("\0", limit=0.5)  # whatever is left
+        os.close(self.master)
+        return status
+
+
+def terminal_keys():
+    machine = big_machine()
+    try:
+        term = Terminal(["report.dat"], machine)
+        if not term.read_until(STAGE_LINES[1]):
+            fail("no services stage on the terminal: %r" % term.output[-300:])
+        term.press("\x1b")  # Escape does not end the progress window
+        term.press("a")     # the window menu's About entry
+        if not term.read_until("About Zeltrack") or not term.read_until("1.1.01.0"):
+            fail("no About box: %r" % term.output[-500:])
+        if not term.read_until("[o] OK"):
+            fail("the About box offers no key: %r" % term.output[-500:])
+        time.sleep(3)  # the run ends meanwhile; the program waits for the About box
+        if term.proc.poll() is not None:
+            fail("the program ended while its About box was open")
+        term.press("\r")    # Enter: the About box's default button
+        status = term.finish()
+        if status != 0:
+            fail("exit status %d; output %r" % (status, term.output[-500:]))
+        if b"\x1b[?25l" not in term.output or not term.output.rstrip(b"\r\n").endswith(b"\x1b[?25h"):
+            fail("the cursor is not given back: %r" % term.output[-200:])
+        check_report.check_container("report.dat", check_report.load_summary("report.dat", SUMMARY))
+    finally:
+        os.remove(machine)
+
+
+def terminal_skip():
+    devices = 20000
+    machine = big_machine(services=100, devices=devices)
+    try:
+        term = Terminal(["report.dat"], machine)
+        if not term.read_until(STAGE_LINES[5], limit=120) or not term.read_until("[s] Skip"):
+            fail("no detail pass with a Skip key: %r" % term.output[-300:])
+        term.press("s")
+        status = term.finish()
+        if status != 0:
+            fail("exit status %d" % status)
+        summary = check_report.load_summary("report.dat", SUMMARY)
+        with_files = [d["id"] for d in summary["devman"]["devices"] if d["driverFiles"]]
+        if not 0 < len(with_files) < devices // 2:
+            fail("%d of %d devices got their driver files after Skip" % (len(with_files), devices))
+    finally:
+        os.remove(machine)
+
+
+def terminal_ctrl_c():
+    machine = big_machine()
+    try:
+        term = Terminal(["report.dat"], machine)
+        if not term.read_until(STAGE_LINES[1]):
+            fail("no services stage on the terminal")
+        term.press("\x03")  # Ctrl-C, delivered as SIGINT by the terminal
+        status = term.finish()
+        if status != 128 + signal.SIGINT:
+            fail("exit status %d after Ctrl-C" % status)
+        if not term.output.endswith(b"\x1b[?25h"):
+            fail("the cursor is not given back: %r" % term.output[-100:])
+        expect_empty_folder()
+    finally:
+        os.remove(machine)
+
+
+SCENARIOS = {f.__name__: f for f in (full, skips, replace, relative, usage, missing_folder, no_machine,
+                                     interrupt, terminal_keys, terminal_skip, terminal_ctrl_c)}
+
+
+def main():
+    scenario = SCENARIOS[sys.argv[1]]
+    with tempfile.TemporaryDirectory(prefix="tov-e2e-") as folder:
+        os.chdir(folder)
+        try:
+            scenario()
+        except check_report.ReportError as e:
+            sys.exit("%s: %s" % (sys.argv[1], e))
+        finally:
+            os.chdir("/")
+    print("%s: passed" % sys.argv[1])
+
+
+if __name__ == "__main__":
+    main()
