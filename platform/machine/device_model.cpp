@@ -1,5 +1,6 @@
 #include "platform/machine/device_model.h"
 
+#include <cstddef>
 #include <stdexcept>
 
 namespace tov::machine {
@@ -32,6 +33,25 @@ DEVINST DeviceModel::Register(DeviceNode* node) {
   }
   nodes_.push_back(node);
   return static_cast<DEVINST>(nodes_.size());
+}
+
+void DeviceModel::Remove(const DeviceNode& node) {
+  DeviceNode* parent = node.parent_;
+  if (parent == nullptr) throw std::invalid_argument("the root device node cannot be removed");
+  auto& siblings = parent->children_;
+  std::unique_ptr<DeviceNode> removed = std::move(siblings[node.index_in_parent_]);
+  siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(node.index_in_parent_));
+  for (size_t i = 0; i < siblings.size(); ++i) siblings[i]->index_in_parent_ = i;
+  // The subtree leaves the indexes; its handles are never handed out again.
+  std::vector<const DeviceNode*> pending{removed.get()};
+  while (!pending.empty()) {
+    const DeviceNode* gone = pending.back();
+    pending.pop_back();
+    nodes_[gone->Handle() - 1] = nullptr;
+    by_id_.erase(gone->InstanceId());
+    for (const auto& child : gone->children_) pending.push_back(child.get());
+  }
+  removed_.push_back(std::move(removed));
 }
 
 const DeviceNode* DeviceModel::Find(DEVINST handle) const {

@@ -65,6 +65,13 @@ class DeviceModel {
   DeviceNode& Root(std::string_view instance_id);
   const DeviceNode* Root() const { return root_.get(); }
 
+  /// Takes `node` and its subtree out of the tree, as when a device leaves the
+  /// system: their handles and instance IDs are no longer found. Handles
+  /// already open on their configurations stay usable until released. Made
+  /// between operations, never while they run; the root cannot be removed
+  /// (std::invalid_argument).
+  void Remove(const DeviceNode& node);
+
   /// The node with this handle, or null.
   const DeviceNode* Find(DEVINST handle) const;
   /// The node with this instance ID (any letter case), or null.
@@ -96,6 +103,8 @@ class DeviceModel {
   DEVINST Register(DeviceNode* node);
 
   std::unique_ptr<DeviceNode> root_;
+  // Removed subtrees, kept so that handles open on them stay valid.
+  std::vector<std::unique_ptr<DeviceNode>> removed_;
   // Index by handle: handle h is nodes_[h - 1]. Handles start at 1 so that 0
   // stays "no node", as the platform's callers read it.
   std::vector<DeviceNode*> nodes_;

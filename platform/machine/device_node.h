@@ -93,6 +93,8 @@ class DeviceNode {
   std::vector<const LogConfig*> LogConfs(uint32_t type) const;
 
  private:
+  friend class DeviceModel;  // removes nodes
+
   DeviceModel& model_;
   DEVINST handle_;
   std::string instance_id_;

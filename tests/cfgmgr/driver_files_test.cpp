@@ -92,7 +92,7 @@ TEST(GetDriverFileList, FallsBackToTheServicePathWhenTheDriverFilesCannotBeLearn
       {"another INF", [](AdapterMachine& am) { am.m.Registry().Key(kAdapterDriverKey).Sz("InfPath", "oem9.inf"); }},
       {"description differs", [](AdapterMachine& am) { am.driver.Description("Intel(R) PRO/100"); }},
       {"manufacturer differs", [](AdapterMachine& am) { am.driver.Manufacturer("Realtek"); }},
-      {"provider differs", [](AdapterMachine& am) { am.driver.Provider("Microsoft"); }},
+      {"provider differs", [](AdapterMachine& am) { am.driver.Provider("Another provider"); }},
       {"no provider in the driver key",
        [](AdapterMachine& am) { am.m.Registry().Key(kAdapterDriverKey).Dword("ProviderName", 0); }},
       {"installer refuses", [](AdapterMachine& am) { am.driver.RefusesInstallFiles(); }},

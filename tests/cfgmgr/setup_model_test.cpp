@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,37 @@ TEST(ConfigurationManagerModel, ValuesThatDoNotFitAreRefusedWhole) {
   // An ID that does not fit with its NUL is copied as far as it fits.
   EXPECT_EQ(CM_Get_Device_IDA(am.root.Handle(), buffer, 8, 0), static_cast<CONFIGRET>(CR_BUFFER_SMALL));
   EXPECT_EQ(std::string(buffer, 8), "HTREE\\RO");
+}
+
+TEST(ConfigurationManagerModel, ARemovedDeviceLeavesTheTreeAndItsOpenHandlesStayUsable) {
+  AdapterMachine am;
+  machine::DeviceNode& usb = am.root.Child("USB\\ROOT_HUB\\4&1");
+  usb.Child("USB\\VID_046D&PID_C016\\5&2");
+  machine::DeviceNode& last = am.root.Child("ROOT\\LEGACY_BEEP\\0000");
+  am.adapter.LogConf(BOOT_LOG_CONF).Res(ResType_IO, {1});
+  LOG_CONF lc = 0;
+  ASSERT_EQ(CM_Get_First_Log_Conf(&lc, am.adapter.Handle(), BOOT_LOG_CONF), static_cast<CONFIGRET>(CR_SUCCESS));
+  const DEVINST adapter = am.adapter.Handle();
+
+  am.m.Devices().Remove(am.adapter);
+  DEVINST child = 0, sibling = 0;
+  EXPECT_EQ(CM_Get_Child(&child, am.root.Handle(), 0), static_cast<CONFIGRET>(CR_SUCCESS));
+  EXPECT_EQ(child, usb.Handle());
+  EXPECT_EQ(CM_Get_Sibling(&sibling, child, 0), static_cast<CONFIGRET>(CR_SUCCESS));
+  EXPECT_EQ(sibling, last.Handle());
+  char id[MAX_DEVICE_ID_LEN];
+  EXPECT_EQ(CM_Get_Device_IDA(adapter, id, sizeof id, 0), static_cast<CONFIGRET>(CR_INVALID_DEVNODE));
+  EXPECT_EQ(am.m.Devices().FindById(kAdapterId), nullptr);
+
+  RES_DES rd = 0;
+  RESOURCEID type = 0;
+  EXPECT_EQ(CM_Get_Next_Res_Des(&rd, lc, ResType_All, &type, 0), static_cast<CONFIGRET>(CR_SUCCESS));
+  EXPECT_EQ(CM_Free_Res_Des_Handle(rd), static_cast<CONFIGRET>(CR_SUCCESS));
+  EXPECT_EQ(CM_Free_Log_Conf_Handle(lc), static_cast<CONFIGRET>(CR_SUCCESS));
+
+  am.m.Devices().Remove(usb);  // a subtree goes as a whole
+  EXPECT_EQ(am.m.Devices().FindById("USB\\VID_046D&PID_C016\\5&2"), nullptr);
+  EXPECT_THROW(am.m.Devices().Remove(am.root), std::invalid_argument);
 }
 
 // A set with the adapter's element, its driver list built from oem3.inf.
