@@ -18,11 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<BYTE> EmptyLog(const std::string& name) {
-  std::vector<BYTE> bytes{0x00, static_cast<BYTE>(name.size())};
-  bytes.insert(bytes.end(), name.begin(), name.end());
-  // Capture time, filter, start time, window, most events, count: all zero.
-  bytes.insert(bytes.end(), 8 + 4 + 8 + 8 + 4 + 4, 0x00);
-  bytes.insert(bytes.end(), 4, 0x00);  // no first event, no last event
+  // No server name, the log's name, then capture time, filter, start time,
+  // window, most events and count all zero, and no first or last event.
+  std::vector<BYTE> bytes(2 + name.size() + (8 + 4 + 8 + 8 + 4 + 4) + 4, 0x00);
+  bytes[1] = static_cast<BYTE>(name.size());
+  std::copy(name.begin(), name.end(), bytes.begin() + 2);
   return bytes;
 }
 

@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
   if (!ok) return 1;
   std::printf("{\"streams\": {%s},\n", streams.c_str());
   std::printf(" \"devman\": {\"version\": %u, \"state\": %u, \"computer\": %s, \"devices\": %s},\n",
-              tree.m_wCmVersion, tree.m_ulGlobalState,
+              static_cast<unsigned>(tree.m_wCmVersion), static_cast<unsigned>(tree.m_ulGlobalState),
               tree.m_pSysInfo != nullptr ? Quote(tree.m_pSysInfo->m_strComputerName).c_str() : "null",
               Devices(tree).c_str());
   std::printf(" \"services\": %s,\n", Services(services).c_str());

@@ -4,14 +4,22 @@
 //
 //   window_probe show <caption> [<timeout ms>]   the newest dialog of that caption and its controls
 //   window_probe post <caption> <message> <wParam>   posts a message to it
+//   window_probe about                            holds the run once the progress window shows and
+//                                                 prints the window; then, one line from stdin each:
+//                                                 opens its About box as the window menu does and
+//                                                 prints it, lets the run go on, closes the About box
 //   window_probe host                             makes a window, prints its handle, and
 //                                                 serves it until stdin closes
+//
+// Commands that wait say "waiting" on stderr once they look for windows.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -46,21 +54,46 @@ std::string ClassOf(HWND hwnd) {
 }
 
 HWND WaitFor(const char* caption, DWORD timeout) {
-  for (DWORD waited = 0;; waited += 50) {
+  std::fprintf(stderr, "waiting\n");
+  std::fflush(stderr);
+  for (DWORD waited = 0;; waited += 5) {
     HWND found = FindWindowA("#32770", caption);
     if (found != nullptr || waited >= timeout) return found;
-    Sleep(50);
+    Sleep(5);
   }
 }
 
-BOOL CALLBACK PrintControl(HWND hwnd, LPARAM first) {
-  bool& is_first = *reinterpret_cast<bool*>(first);
-  std::printf("%s\n    {\"id\": %d, \"class\": %s, \"text\": %s, \"style\": %lu, \"enabled\": %s}",
-              is_first ? "" : ",", GetDlgCtrlID(hwnd), Quote(ClassOf(hwnd)).c_str(),
-              Quote(TextOf(hwnd)).c_str(), static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
-              IsWindowEnabled(hwnd) ? "true" : "false");
-  is_first = false;
-  return TRUE;
+// The dialog with its controls, as JSON.
+std::string Describe(HWND dialog) {
+  RECT rc = {};
+  GetWindowRect(dialog, &rc);
+  char head[512];
+  std::snprintf(head, sizeof head,
+                "{\"handle\": %llu, \"owner\": %llu, \"style\": %lu, \"exStyle\": %lu, "
+                "\"rect\": [%ld, %ld, %ld, %ld], ",
+                static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(dialog)),
+                static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(GetWindow(dialog, GW_OWNER))),
+                static_cast<unsigned long>(GetWindowLongA(dialog, GWL_STYLE)),
+                static_cast<unsigned long>(GetWindowLongA(dialog, GWL_EXSTYLE)), rc.left, rc.top,
+                rc.right, rc.bottom);
+  std::string out = head;
+  out += "\"caption\": " + Quote(TextOf(dialog)) + ", \"controls\": [";
+  std::string controls;
+  EnumChildWindows(
+      dialog,
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        std::string& list = *reinterpret_cast<std::string*>(param);
+        char line[256];
+        std::snprintf(line, sizeof line, "{\"id\": %d, \"style\": %lu, \"enabled\": %s, ",
+                      GetDlgCtrlID(hwnd), static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
+                      IsWindowEnabled(hwnd) ? "true" : "false");
+        if (!list.empty()) list += ", ";
+        list += line;
+        list += "\"class\": " + Quote(ClassOf(hwnd)) + ", \"text\": " + Quote(TextOf(hwnd)) + "}";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&controls));
+  return out + controls + "]}";
 }
 
 int Show(const char* caption, DWORD timeout) {
@@ -69,19 +102,98 @@ int Show(const char* caption, DWORD timeout) {
     std::fprintf(stderr, "window_probe: no dialog \"%s\"\n", caption);
     return 1;
   }
+  std::printf("%s\n", Describe(dialog).c_str());
+  return 0;
+}
+
+// The threads of the progress window's process other than the window's
+// own: the collection's worker among them. Holding them keeps the run going
+// for as long as the test needs: a run on Wine lasts well under a second.
+class RunHold {
+ public:
+  explicit RunHold(HWND window) {
+    DWORD pid = 0;
+    window_thread_ = GetWindowThreadProcessId(window, &pid);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+      if (entry.th32OwnerProcessID != pid || entry.th32ThreadID == window_thread_) continue;
+      HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+      if (thread != nullptr) threads_.push_back(thread);
+    }
+    CloseHandle(snapshot);
+  }
+  ~RunHold() {
+    for (HANDLE thread : threads_) CloseHandle(thread);
+  }
+
+  // Suspends the threads while the window still answers; a suspension that
+  // caught a thread holding something the window needs is undone and tried
+  // again a moment later.
+  bool Hold(HWND window) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      for (HANDLE thread : threads_) SuspendThread(thread);
+      DWORD_PTR answer = 0;
+      if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 1000, &answer) != 0) return true;
+      Release();
+      Sleep(10);
+    }
+    return false;
+  }
+  void Release() {
+    for (HANDLE thread : threads_) ResumeThread(thread);
+  }
+
+ private:
+  DWORD window_thread_ = 0;
+  std::vector<HANDLE> threads_;
+};
+
+// Holds the run once the progress window shows and describes the window;
+// on a line from stdin opens its About box as the window menu does and
+// describes it; on the next line lets the run go on; on the last closes the
+// About box.
+int About() {
+  HWND progress = WaitFor("tov", 120000);
+  for (int waited = 0; progress != nullptr && !IsWindowVisible(progress) && waited < 20000; waited += 1) {
+    Sleep(1);
+  }
+  if (progress == nullptr || !IsWindowVisible(progress)) {
+    std::fprintf(stderr, "window_probe: no progress window\n");
+    return 1;
+  }
+  RunHold hold(progress);
+  if (!hold.Hold(progress) || !IsWindowVisible(progress)) {
+    std::fprintf(stderr, "window_probe: the run could not be held while it went on\n");
+    return 3;
+  }
+  std::printf("%s\n", Describe(progress).c_str());
+  std::fflush(stdout);
+  char line[64];
+  std::fgets(line, sizeof line, stdin);
+  PostMessageA(progress, WM_SYSCOMMAND, 0x0010, 0);
+  HWND about = nullptr;
+  for (int waited = 0; waited < 20000; waited += 5) {
+    about = FindWindowA("#32770", "About Zeltrack");
+    if (about != nullptr && IsWindowVisible(about)) break;
+    Sleep(5);
+  }
+  if (about == nullptr) {
+    hold.Release();
+    std::fprintf(stderr, "window_probe: no About box\n");
+    return 1;
+  }
+  // The box opens over its owner; below it, a picture shows both.
   RECT rc = {};
-  GetWindowRect(dialog, &rc);
-  std::printf("{\"handle\": %llu, \"caption\": %s, \"owner\": %llu, \"style\": %lu,\n"
-              " \"exStyle\": %lu, \"rect\": [%ld, %ld, %ld, %ld], \"controls\": [",
-              static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(dialog)),
-              Quote(TextOf(dialog)).c_str(),
-              static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(GetWindow(dialog, GW_OWNER))),
-              static_cast<unsigned long>(GetWindowLongA(dialog, GWL_STYLE)),
-              static_cast<unsigned long>(GetWindowLongA(dialog, GWL_EXSTYLE)), rc.left, rc.top,
-              rc.right, rc.bottom);
-  bool first = true;
-  EnumChildWindows(dialog, PrintControl, reinterpret_cast<LPARAM>(&first));
-  std::printf("]}\n");
+  GetWindowRect(progress, &rc);
+  SetWindowPos(about, nullptr, rc.left, rc.bottom + 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  std::printf("%s\n", Describe(about).c_str());
+  std::fflush(stdout);
+  std::fgets(line, sizeof line, stdin);
+  hold.Release();
+  std::fgets(line, sizeof line, stdin);
+  PostMessageA(about, WM_COMMAND, IDOK, 0);
   return 0;
 }
 
@@ -129,7 +241,8 @@ int main(int argc, char** argv) {
     return Post(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                 static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)));
   }
+  if (command == "about") return About();
   if (command == "host") return Host();
-  std::fprintf(stderr, "usage: window_probe show <caption> [<ms>] | post <caption> <msg> <wParam> | host\n");
+  std::fprintf(stderr, "usage: window_probe show <caption> [<ms>] | post <caption> <msg> <wParam> | about | host\n");
   return 2;
 }
