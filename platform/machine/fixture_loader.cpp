@@ -24,6 +24,7 @@ const Section kSections[] = {
     {"eventLogs", ParseEventLogsSection},   {"accounts", ParseAccountsSection},
     {"services", ParseServicesSection},
     {"devices", ParseDevicesSection},
+    {"system", ParseSystemSection},
 };
 
 void ParseRoot(const nlohmann::ordered_json& json, Machine& machine) {

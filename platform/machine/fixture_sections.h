@@ -36,5 +36,7 @@ void ParseServicesSection(const FixtureNode& section, Machine& machine);
 void ParseVersionResource(const FixtureNode& node, MachineFile& file);
 /// "devices": the device-node tree, setup classes and driver packages.
 void ParseDevicesSection(const FixtureNode& section, Machine& machine);
+/// "system": processor, memory and operating-system version facts.
+void ParseSystemSection(const FixtureNode& section, Machine& machine);
 
 }  // namespace tov::machine

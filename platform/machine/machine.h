@@ -34,6 +34,7 @@
 #include "platform/machine/machine_library.h"
 #include "platform/machine/registry_key.h"
 #include "platform/machine/service_model.h"
+#include "platform/machine/system_model.h"
 #include "platform/machine/text_case.h"
 
 namespace tov::machine {
@@ -103,6 +104,10 @@ class Machine {
   DeviceModel& Devices() { return devices_; }
   const DeviceModel& Devices() const { return devices_; }
 
+  /// Processor, memory and operating-system version facts (system_model.h).
+  SystemModel& System() { return system_; }
+  const SystemModel& System() const { return system_; }
+
   /// Handles the platform operations have handed out, and calls they received.
   HandleTable& Handles() { return handles_; }
   int OpenHandles() const { return handles_.OpenCount(); }
@@ -123,6 +128,7 @@ class Machine {
   AccountSet accounts_;
   ServiceModel services_;
   DeviceModel devices_;
+  SystemModel system_;
   HandleTable handles_;
   CallCounter calls_;
 };

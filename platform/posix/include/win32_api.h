@@ -18,6 +18,7 @@
 #include "win32/setupapi.h"
 #include "win32/storage.h"
 #include "win32/strings.h"
+#include "win32/sysinfo.h"
 #include "win32/system.h"
 #include "win32/user_interface.h"
 #include "win32/version.h"
