@@ -63,6 +63,19 @@ HWND WaitFor(const char* caption, DWORD timeout) {
   }
 }
 
+// Appends one control, as JSON, to the list at `param`.
+BOOL CALLBACK AddControl(HWND hwnd, LPARAM param) {
+  std::string& list = *reinterpret_cast<std::string*>(param);
+  char line[256];
+  std::snprintf(line, sizeof line, "{\"id\": %d, \"style\": %lu, \"enabled\": %s, ", GetDlgCtrlID(hwnd),
+                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
+                IsWindowEnabled(hwnd) ? "true" : "false");
+  if (!list.empty()) list += ", ";
+  list += line;
+  list += "\"class\": " + Quote(ClassOf(hwnd)) + ", \"text\": " + Quote(TextOf(hwnd)) + "}";
+  return TRUE;
+}
+
 // The dialog with its controls, as JSON.
 std::string Describe(HWND dialog) {
   RECT rc = {};
@@ -79,20 +92,7 @@ std::string Describe(HWND dialog) {
   std::string out = head;
   out += "\"caption\": " + Quote(TextOf(dialog)) + ", \"controls\": [";
   std::string controls;
-  EnumChildWindows(
-      dialog,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        std::string& list = *reinterpret_cast<std::string*>(param);
-        char line[256];
-        std::snprintf(line, sizeof line, "{\"id\": %d, \"style\": %lu, \"enabled\": %s, ",
-                      GetDlgCtrlID(hwnd), static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
-                      IsWindowEnabled(hwnd) ? "true" : "false");
-        if (!list.empty()) list += ", ";
-        list += line;
-        list += "\"class\": " + Quote(ClassOf(hwnd)) + ", \"text\": " + Quote(TextOf(hwnd)) + "}";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&controls));
+  EnumChildWindows(dialog, AddControl, reinterpret_cast<LPARAM>(&controls));
   return out + controls + "]}";
 }
 
