@@ -1,7 +1,5 @@
 #include "app/framework/win_app.h"
 
-#include <cstring>
-
 #include "app/framework/dialog.h"
 
 namespace {
