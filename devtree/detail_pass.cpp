@@ -5,12 +5,15 @@
 
 void CCmDevTree::StartDetailPass(BOOL bOwnThread) {
   if (m_bLoaded) return;
+  // One pass at a time: a pass still running on its thread ends first.
+  if (m_hDetailThread != nullptr) StopDetailThread();
   if (!bOwnThread) {
+    // A stop request left from an earlier pass on a thread is not for this one.
+    m_evStop.Reset();
+    m_evFinished.Reset();
     RunDetailPass();
     return;
   }
-  // One pass at a time: a pass still running on its thread ends first.
-  if (m_hDetailThread != nullptr) StopDetailThread();
   m_hDetailThread = reinterpret_cast<HANDLE>(
       _beginthreadex(nullptr, 0, DetailPassThreadProc, this, CREATE_SUSPENDED, nullptr));
   if (m_hDetailThread == nullptr) return;

@@ -123,3 +123,21 @@ TEST_F(DetailThread, DestroyingTheTreeWaitsForThePass) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DetailThread, PassAfterAStoppedOneRunsToItsEnd) {
+  StopProbe probe{m_pTree.get()};
+  m_pTree->SetProgressCallback(&WaitForStop, &probe);
+  m_pTree->StartDetailPass(TRUE);
+  while (!probe.bFirstReported) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  m_pTree->StopDetailThread();
+
+  m_pTree->SetProgressCallback(nullptr, nullptr);
+  m_pTree->Enumerate();  // collects anew, so every device needs its details again
+  m_pTree->StartDetailPass(FALSE);
+  EXPECT_EQ(DetailedDevices(*m_pTree), 10);
+  EXPECT_TRUE(m_pTree->IsDetailPassDone());
+}
+
+}  // namespace
