@@ -20,7 +20,7 @@ CArchive::CArchive(CFile* pFile, UINT nMode, UINT nBufSize)
       m_pWriteMax(IsStoring() ? m_pBufStart + m_nBufSize : m_pBufStart),
       m_pReadMax(m_pBufStart),
       m_nBufferOffset(pFile->GetPosition()) {
-  if (IsLoading()) m_loadMap.push_back({nullptr, nullptr, 0});  // index 0: null
+  if (IsLoading()) m_loadMap.push_back(0);  // index 0: null
 }
 
 CArchive::~CArchive() = default;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -154,9 +155,8 @@ class CArchive {
     AssignFn pfnAssign = nullptr;
   };
 
-  // What an index names on load: an object, or a class with its stored schema.
-  struct LoadEntry {
-    CObject* pObject;
+  // A class read on load, with its stored schema.
+  struct LoadedClass {
     const CRuntimeClass* pClass;
     UINT nSchema;
   };
@@ -197,7 +197,12 @@ class CArchive {
   UINT m_nObjectSchema = static_cast<UINT>(-1);
   DWORD m_nMapCount = 1;  // next index; 0 stands for null
   PointerIndexMap m_storeMap;        // objects and classes
-  std::vector<LoadEntry> m_loadMap;  // by index
+  // What each index names on load, in one word, since a hostile stream may
+  // hold millions of objects of a few bytes each: 0 for index 0 (null), an
+  // object's address (always even), or 2 x the class's position in
+  // m_loadClasses + 1.
+  std::vector<uintptr_t> m_loadMap;
+  std::vector<LoadedClass> m_loadClasses;
   int m_nDepth = 0;
   PendingTail m_tail;
 };

@@ -16,6 +16,10 @@ constexpr DWORD kMaxMapCount = 0x7FFFFFFF;
 // Longer names belong to no class of the program.
 constexpr WORD kMaxClassName = 64;
 
+// The load map tells objects from classes by the lowest bit of its entries.
+static_assert(alignof(CObject) >= 2, "an object's address is even");
+constexpr uintptr_t kClassEntryBit = 1;
+
 }  // namespace
 
 // Counts the WriteObject/ReadObject calls that are running a record.
@@ -45,7 +49,7 @@ void CArchive::MapObject(const CObject* pOb) {
   if (IsStoring()) {
     m_storeMap.Set(pOb, nIndex);
   } else {
-    m_loadMap.push_back({const_cast<CObject*>(pOb), nullptr, 0});
+    m_loadMap.push_back(reinterpret_cast<uintptr_t>(pOb));
   }
 }
 
@@ -140,7 +144,8 @@ const CRuntimeClass* CArchive::ReadClassRecord(UINT& nSchema) {
   }
   nSchema = wSchema;
   NextIndex();
-  m_loadMap.push_back({nullptr, pClass, nSchema});
+  m_loadClasses.push_back({pClass, nSchema});
+  m_loadMap.push_back(((m_loadClasses.size() - 1) << 1) | kClassEntryBit);
   return pClass;
 }
 
@@ -163,26 +168,27 @@ CArchive::LoadedRef CArchive::ReadObjectHeader(const CRuntimeClass* pClassRefReq
     }
     if (!bClass && nIndex == kNullTag) return {nullptr, false};
     if (nIndex >= m_loadMap.size()) ThrowArchiveException(CArchiveException::badIndex);
-    const LoadEntry& entry = m_loadMap[nIndex];
+    const uintptr_t entry = m_loadMap[nIndex];
+    const bool bEntryIsClass = (entry & kClassEntryBit) != 0;
     if (!bClass) {
-      if (entry.pObject == nullptr) ThrowArchiveException(CArchiveException::badIndex);
-      if (pClassRefRequested != nullptr && !entry.pObject->IsKindOf(pClassRefRequested)) {
+      if (entry == 0 || bEntryIsClass) ThrowArchiveException(CArchiveException::badIndex);
+      CObject* pObject = reinterpret_cast<CObject*>(entry);
+      if (pClassRefRequested != nullptr && !pObject->IsKindOf(pClassRefRequested)) {
         ThrowArchiveException(CArchiveException::badClass);
       }
-      return {entry.pObject, false};
+      return {pObject, false};
     }
-    if (entry.pObject != nullptr || entry.pClass == nullptr) {
-      ThrowArchiveException(CArchiveException::badIndex);
-    }
-    pClass = entry.pClass;
-    nSchema = entry.nSchema;
+    if (!bEntryIsClass) ThrowArchiveException(CArchiveException::badIndex);
+    const LoadedClass& loaded = m_loadClasses[entry >> 1];
+    pClass = loaded.pClass;
+    nSchema = loaded.nSchema;
   }
   if (pClassRefRequested != nullptr && !pClass->IsDerivedFrom(pClassRefRequested)) {
     ThrowArchiveException(CArchiveException::badClass);
   }
   std::unique_ptr<CObject> pOb(pClass->CreateObject());
   NextIndex();
-  m_loadMap.push_back({pOb.get(), nullptr, 0});
+  m_loadMap.push_back(reinterpret_cast<uintptr_t>(pOb.get()));
   m_nObjectSchema = nSchema;
   return {pOb.release(), true};
 }
