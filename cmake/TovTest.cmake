@@ -15,15 +15,21 @@ else()
   include(GoogleTest)
 endif()
 
-# tov_add_gtest(NAME SOURCES... LIBS ...): one test program. Natively each test
-# case is its own ctest entry; a cross-built program is one entry, run under Wine
-# for x86_64 and only built for i686.
+# tov_add_gtest(NAME SOURCES... LIBS ... [LABELS ...]): one test program.
+# Natively each test case is its own ctest entry, carrying the LABELS (the
+# label "threads" marks the programs that the ThreadSanitizer preset runs); a
+# cross-built program is one entry, run under Wine for x86_64 and only built
+# for i686.
 function(tov_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   if(NOT CMAKE_CROSSCOMPILING)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    set(properties TIMEOUT 300)
+    if(T_LABELS)
+      list(APPEND properties LABELS "${T_LABELS}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
   elseif(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)

@@ -69,11 +69,13 @@ TEST_F(SyncContract, AutoResetReleasesOneWaiterPerSignal) {
   ScopedHandle a(CreateThread(nullptr, 0, WaitThenCount, &w, 0, nullptr));
   ScopedHandle b(CreateThread(nullptr, 0, WaitThenCount, &w, 0, nullptr));
   ASSERT_TRUE(a && b);
+  // The waiters may still run: the count is read with an interlocked
+  // operation, as it is written.
   Sleep(50);  // both are waiting by now
-  EXPECT_EQ(passed, 0);
+  EXPECT_EQ(InterlockedCompareExchange(&passed, 0, 0), 0);
   SetEvent(e.get());
   Sleep(100);
-  EXPECT_EQ(passed, 1) << "one signal, one waiter";
+  EXPECT_EQ(InterlockedCompareExchange(&passed, 0, 0), 1) << "one signal, one waiter";
   SetEvent(e.get());
   EXPECT_EQ(WaitForSingleObject(a.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(WaitForSingleObject(b.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));

@@ -77,6 +77,11 @@ DWORD WINAPI DeepRecursion(LPVOID) {
 }
 
 TEST_F(ThreadContract, ThreadGetsTheStackSizeAskedFor) {
+#if defined(__SANITIZE_THREAD__)
+  // ThreadSanitizer keeps about 770 KiB of per-thread state in static TLS,
+  // which glibc places inside the thread's own stack.
+  GTEST_SKIP() << "under ThreadSanitizer most of a 1 MiB stack holds its thread state";
+#endif
   ScopedHandle t(CreateThread(nullptr, 1024 * 1024, DeepRecursion, nullptr,
                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   ASSERT_TRUE(t);
