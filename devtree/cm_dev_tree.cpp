@@ -86,7 +86,15 @@ bool CCmDevTree::LoadedLinksAgree() const {
 }
 
 void CCmDevTree::Serialize(CArchive& ar) {
-  if (ar.IsStoring() && m_hDetailThread != nullptr) m_evFinished.Lock(0);
+  // A pass on its own thread walks the devices: writing waits for its end,
+  // reading stops it first, since reading replaces the devices it walks.
+  if (m_hDetailThread != nullptr) {
+    if (ar.IsStoring()) {
+      m_evFinished.Lock(0);
+    } else {
+      StopDetailThread();
+    }
+  }
   // Registered before any field, so every device's tree reference is a
   // back-reference to this record.
   ar.MapObject(this);

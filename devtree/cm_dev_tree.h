@@ -64,7 +64,8 @@ class CCmDevTree : public CCmObject {
   void ReportDeviceCount();
 
   /// The "DevMan" record. Before writing, a second pass on its own thread is
-  /// waited for, since the tree changes while it runs.
+  /// waited for, since the tree changes while it runs; before reading, it is
+  /// stopped, since reading replaces the devices it walks.
   void Serialize(CArchive& ar) override;
 
   CSystemInfo* m_pSysInfo = nullptr;

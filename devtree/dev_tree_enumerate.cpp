@@ -19,9 +19,10 @@ void CCmDevTree::ReportDeviceCount() {
 }
 
 BOOL CCmDevTree::Enumerate() {
+  // A pass still running on its thread reads m_pApi: it ends first.
+  if (m_hDetailThread != nullptr) StopDetailThread();
   m_pApi = g_pCmApi;
   BOOL bResult = FALSE;
-  if (m_hDetailThread != nullptr) StopDetailThread();
   if (m_pApi == nullptr || m_pApi->m_hCfgMgr32 == nullptr) return FALSE;
   // Found objects would be linked a second time; a new walk starts afresh.
   ClearDevices();
