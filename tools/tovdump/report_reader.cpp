@@ -1,6 +1,5 @@
 #include "tools/tovdump/report_reader.h"
 
-#include <algorithm>
 #include <fstream>
 #include <new>
 
@@ -8,6 +7,7 @@
 #include "eventlog/el_event_log.h"
 #include "report/archive.h"
 #include "report/mem_file.h"
+#include "report/ole_stream_file.h"
 #include "services/scm_service_man.h"
 #include "tools/tovdump/cfb_check.h"
 
@@ -15,7 +15,9 @@ namespace tovdump {
 
 namespace {
 
-constexpr ULONG kReadChunk = 1 << 16;
+// The storage layer costs a call per sector on every read, so the archive
+// reads in larger pieces than the writer's buffer.
+constexpr UINT kLoadBufferSize = 1 << 16;
 
 struct StatName {
   STATSTG st{};
@@ -139,37 +141,34 @@ LoadedStream ReportReader::Load(const StreamSpec& spec) {
     result.strProblem = Problem(spec.pszName, 0, "its size cannot be read");
     return result;
   }
-  // The check has bounded every stream by its chain inside the file; this
-  // keeps the allocation honest should the storage layer say otherwise.
+  // Records allocate no more than the stream's size says is left. The check
+  // has bounded every stream by its chain inside the file; this keeps that
+  // bound should the storage layer say otherwise.
   const unsigned long long nSize = stat.st.cbSize.QuadPart;
   if (nSize > m_nFileSize) {
     result.state = LoadedStream::kFailed;
     result.strProblem = Problem(spec.pszName, 0, "the stream is larger than the file");
     return result;
   }
-  std::vector<BYTE> bytes(static_cast<size_t>(nSize));
-  size_t nHave = 0;
-  while (nHave < bytes.size()) {
-    ULONG nWant = static_cast<ULONG>(std::min<size_t>(kReadChunk, bytes.size() - nHave));
-    ULONG nGot = 0;
-    if (FAILED(pStream->Read(bytes.data() + nHave, nWant, &nGot)) || nGot == 0) break;
-    nHave += nGot;
-  }
-  if (nHave < bytes.size()) {
-    result.state = LoadedStream::kFailed;
-    result.strProblem = Problem(spec.pszName, nHave, "the stream cannot be read past this point");
-    return result;
-  }
-  return LoadBytes(spec, std::move(bytes));
+  // The archive reads the stream through its own buffer, so no copy of the
+  // whole stream is held beside the objects loaded from it.
+  owner.release();
+  COleStreamFile file(pStream, spec.pszName);
+  return LoadFrom(spec, file, nSize);
 }
 
 LoadedStream ReportReader::LoadBytes(const StreamSpec& spec, std::vector<BYTE> bytes) {
+  const unsigned long long nSize = bytes.size();
+  CMemFile file(std::move(bytes));
+  return LoadFrom(spec, file, nSize);
+}
+
+LoadedStream ReportReader::LoadFrom(const StreamSpec& spec, CFile& file, unsigned long long nSize) {
   LoadedStream result;
   result.pSpec = &spec;
-  result.nBytes = bytes.size();
+  result.nBytes = nSize;
   result.state = LoadedStream::kFailed;
-  CMemFile file(std::move(bytes));
-  CArchive ar(&file, CArchive::load);
+  CArchive ar(&file, CArchive::load, kLoadBufferSize);
   try {
     std::unique_ptr<CObject> pObject(spec.pClass->CreateObject());
     pObject->Serialize(ar);
@@ -184,6 +183,10 @@ LoadedStream ReportReader::LoadBytes(const StreamSpec& spec, std::vector<BYTE> b
   } catch (CArchiveException& e) {
     e.m_strFileName = spec.pszName;
     result.strProblem = Problem(spec.pszName, ar.GetPosition(), e.GetErrorMessage());
+    ar.Abort();
+  } catch (const CFileException&) {
+    // The storage layer could not give the bytes behind those already read.
+    result.strProblem = Problem(spec.pszName, file.GetPosition(), "the stream cannot be read past this point");
     ar.Abort();
   } catch (const CException& e) {
     result.strProblem = Problem(spec.pszName, ar.GetPosition(), e.GetErrorMessage());

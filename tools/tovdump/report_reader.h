@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "report/com_ref.h"
+#include "report/file.h"
 #include "report/object.h"
 #include "tools/tovdump/reader_host.h"
 #include "win32_api.h"
@@ -59,6 +60,7 @@ class ReportReader {
   static LoadedStream LoadBytes(const StreamSpec& spec, std::vector<BYTE> bytes);
 
  private:
+  static LoadedStream LoadFrom(const StreamSpec& spec, CFile& file, unsigned long long nSize);
   void ListElements();
 
   const ReaderHost& m_host;
