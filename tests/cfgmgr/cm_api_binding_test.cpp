@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -206,6 +207,56 @@ TEST(CCmApiBinding, CallsFromSeveralThreadsAreServedOneAtATime) {
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(good, std::vector<int>(4, 200));
   EXPECT_EQ(am.m.Calls("GetProcAddress"), 2);  // each entry point bound once
+}
+
+// A fresh binding each round, and threads released together on their first
+// calls, so the lookups of the entry points race: each is still looked up
+// once, and every call answers as if it had been alone. Repeated for
+// ThreadSanitizer.
+TEST(CCmApiBinding, FirstCallsFromSeveralThreadsBindEachEntryPointOnce) {
+  constexpr int kRounds = 100;
+  constexpr int kThreads = 4;
+  AdapterMachine am;
+  const DEVINST root = am.root.Handle();
+  const DEVINST adapter = am.adapter.Handle();
+  for (int round = 0; round < kRounds; ++round) {
+    int nLookupsBefore = am.m.Calls("GetProcAddress");
+    CCmApi api;
+    std::atomic<int> nReady{0};
+    std::vector<int> good(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&, t] {
+        ++nReady;
+        while (nReady < kThreads) std::this_thread::yield();
+        // Each thread starts with another entry point.
+        for (int i = 0; i < 3; ++i) {
+          switch ((t + i) % 3) {
+            case 0: {
+              DEVINST child = 0;
+              if (api.CM_Get_Child(&child, root, 0) == CR_SUCCESS && child == adapter) ++good[t];
+              break;
+            }
+            case 1: {
+              std::string id;
+              if (api.GetDeviceId(adapter, id) && id == kAdapterId) ++good[t];
+              break;
+            }
+            default: {
+              PathBuffer text;
+              if (api.GetDevNodeString(adapter, CM_DRP_MFG, text) && std::string(text) == "Intel") {
+                ++good[t];
+              }
+            }
+          }
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(good, std::vector<int>(kThreads, 3)) << "round " << round;
+    EXPECT_EQ(am.m.Calls("GetProcAddress") - nLookupsBefore, 3) << "round " << round;
+    if (HasFailure()) break;
+  }
 }
 
 }  // namespace
