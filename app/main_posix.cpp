@@ -1,6 +1,6 @@
 // The entry point of the Linux program: it reports on the machine that
-// TOV_MACHINE describes, and refuses to run without one rather than report
-// on an empty machine.
+// TOV_MACHINE describes, or on the Linux host it runs on, and ends with a
+// message when the machine cannot be loaded.
 #include <cstdio>
 #include <string>
 

@@ -1,6 +1,7 @@
 /// Which machine the platform operations answer from. Tests install one with
-/// ScopedMachine; the program installs the fixture named by TOV_MACHINE at
-/// start-up (machine_selection.h). With none installed every operation fails.
+/// ScopedMachine; the program installs the fixture named by TOV_MACHINE, or
+/// the live host, at start-up (machine_selection.h). With none installed
+/// every operation fails.
 #pragma once
 
 #include "platform/machine/machine.h"

@@ -1,22 +1,34 @@
 #include "platform/machine/machine_selection.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "platform/machine/current_machine.h"
 #include "platform/machine/fixture_loader.h"
+#include "platform/machine/live/live_source.h"
 
 namespace tov::machine {
 
 std::unique_ptr<Machine> LoadMachineFromEnvironment(std::string* error) {
-  const char* path = std::getenv("TOV_MACHINE");
-  if (path == nullptr || *path == '\0') {
-    *error =
-        "TOV_MACHINE is not set: name the JSON fixture of the machine to report on "
-        "(see docs/machine-fixture.md)";
-    return nullptr;
-  }
   auto machine = std::make_unique<Machine>();
-  if (!LoadMachineFixture(path, *machine, error)) return nullptr;
+  const char* path = std::getenv("TOV_MACHINE");
+  if (path != nullptr && *path != '\0') {
+    if (!LoadMachineFixture(path, *machine, error)) return nullptr;
+    return machine;
+  }
+  live::LiveRoot where;
+  const char* root = std::getenv("TOV_LIVE_ROOT");
+  if (root != nullptr && *root != '\0') {
+    // A mistyped root would give a silently empty machine.
+    struct stat st;
+    if (stat(root, &st) != 0 || !S_ISDIR(st.st_mode)) {
+      *error = std::string(root) + ": TOV_LIVE_ROOT is not a folder";
+      return nullptr;
+    }
+    where.root = root;
+  }
+  live::LoadLiveMachine(where, *machine);
   return machine;
 }
 

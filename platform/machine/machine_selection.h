@@ -1,6 +1,7 @@
 /// Where the Linux program's machine comes from: the JSON fixture named by the
-/// environment variable TOV_MACHINE. There is no fallback: without a usable
-/// fixture the program has no machine and says why.
+/// environment variable TOV_MACHINE, or, without it, the live Linux system the
+/// program runs on (live/live_source.h), read below the folder TOV_LIVE_ROOT
+/// names (a captured tree) or below "/".
 #pragma once
 
 #include <memory>
@@ -10,8 +11,9 @@
 
 namespace tov::machine {
 
-/// The machine described by the fixture TOV_MACHINE names; null with `*error`
-/// saying what is missing or wrong (unset variable, unreadable or bad fixture).
+/// The machine described by the fixture TOV_MACHINE names, else the live
+/// system's; null with `*error` saying what is wrong (an unreadable or bad
+/// fixture, a TOV_LIVE_ROOT that is not a folder).
 std::unique_ptr<Machine> LoadMachineFromEnvironment(std::string* error);
 
 /// Loads that machine and installs it for the rest of the process; the

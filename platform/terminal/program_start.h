@@ -12,11 +12,12 @@ namespace tov::terminal {
 /// machine: GetModuleFileNameA and the version operations then find it.
 void AddProgramFile(machine::Machine& machine);
 
-/// Installs the machine of the fixture TOV_MACHINE names; adds the program's
-/// file to it (AddProgramFile); publishes the arguments as
+/// Installs the machine of the fixture TOV_MACHINE names, or the live host's
+/// (machine_selection.h); adds the program's file to it (AddProgramFile);
+/// publishes the arguments as
 /// __argc/__argv in the machine's ANSI code page, as the platform's C runtime
 /// gives them; and routes SIGINT, SIGTERM and SIGHUP to the terminal surface
-/// (interrupt.h). False, with `*error`, when there is no machine.
+/// (interrupt.h). False, with `*error`, when the machine cannot be loaded.
 bool StartProgram(int argc, char** argv, std::string* error);
 
 /// The process's exit status for a run that ended with `status`: 128 + the

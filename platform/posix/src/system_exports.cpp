@@ -64,6 +64,12 @@ const std::array kExports{
 
 }  // namespace
 
+void AddSystemLibraries(machine::Machine& machine) {
+  // NEWDEV.DLL is loaded by the program but none of its entry points is called.
+  machine.Library("NEWDEV.DLL");
+  for (const SystemExport& e : kExports) machine.Library(e.library).Export(e.name);
+}
+
 FARPROC FindSystemExport(std::string_view library, std::string_view name) {
   for (const SystemExport& e : kExports) {
     if (name == e.name && machine::EqualsIgnoreCase(library, e.library)) {

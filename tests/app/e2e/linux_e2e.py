@@ -1,11 +1,13 @@
-"""End-to-end runs of the Linux program on machine fixtures: the report it
-writes (checked by olefile and by our own loader against the fixture), its
-exit statuses, its messages, Ctrl-C, and its keys on a terminal.
+"""End-to-end runs of the Linux program on machine fixtures and on a captured
+Linux tree: the report it writes (checked by olefile and by our own loader
+against the fixture, and by tovdump), its exit statuses, its messages,
+Ctrl-C, and its keys on a terminal.
 
     python3 linux_e2e.py <scenario>
 
-TOV_BIN names the program, TOV_SUMMARY the report loader, TOV_FIXTURES the
-fixtures folder. Each scenario runs in a fresh folder of its own.
+TOV_BIN names the program, TOV_SUMMARY the report loader, TOV_DUMP the
+reader tovdump, TOV_FIXTURES the fixtures folder. Each scenario runs in a
+fresh folder of its own.
 """
 import fcntl
 import json
@@ -24,6 +26,7 @@ import make_big_machine
 
 TOV = os.environ["TOV_BIN"]
 SUMMARY = os.environ["TOV_SUMMARY"]
+DUMP = os.environ["TOV_DUMP"]
 FIXTURES = os.environ["TOV_FIXTURES"]
 FULL = os.path.join(FIXTURES, "full_machine.json")
 
@@ -42,11 +45,14 @@ def fail(message):
     raise check_report.ReportError(message)
 
 
-def run(args, machine=FULL, **kw):
+def run(args, machine=FULL, live_root=None, **kw):
     env = dict(os.environ)
     env.pop("TOV_MACHINE", None)
+    env.pop("TOV_LIVE_ROOT", None)
     if machine is not None:
         env["TOV_MACHINE"] = machine
+    if live_root is not None:
+        env["TOV_LIVE_ROOT"] = live_root
     return subprocess.run([TOV, *args], env=env, capture_output=True, text=True, timeout=300, **kw)
 
 
@@ -134,15 +140,54 @@ def missing_folder():
 
 
 def no_machine():
-    done = run(["report.dat"], machine=None)
-    expect_run(done, 1)
-    if "TOV_MACHINE" not in done.stderr:
-        fail("no word of TOV_MACHINE: %s" % done.stderr)
     done = run(["report.dat"], machine="missing.json")
     expect_run(done, 1)
     if "missing.json" not in done.stderr:
         fail("the missing fixture is not named: %s" % done.stderr)
+    done = run(["report.dat"], machine=None, live_root="missing-root")
+    expect_run(done, 1)
+    if "missing-root: TOV_LIVE_ROOT is not a folder" not in done.stderr:
+        fail("the missing live root is not named: %s" % done.stderr)
     expect_empty_folder()
+
+
+def dump(*args):
+    done = subprocess.run([DUMP, "--codepage", "65001", *args], capture_output=True, text=True, timeout=300)
+    if done.returncode != 0:
+        fail("tovdump %s: status %d: %s" % (args, done.returncode, done.stderr))
+    return done.stdout
+
+
+def live_root():
+    """Without TOV_MACHINE the program reports on the Linux system below
+    TOV_LIVE_ROOT: here the tree captured from a real machine."""
+    done = run(["report.dat"], machine=None, live_root=os.path.join(FIXTURES, "live_root"))
+    expect_run(done, 0, "".join(line + "\n" for line in STAGE_LINES))
+    check_report.check_container("report.dat", check_report.load_summary("report.dat", SUMMARY))
+    summary = dump("--summary", "report.dat")
+    if "computer: VM (Windows directory /usr)" not in summary:
+        fail("system record in the summary:\n%s" % summary)
+    devman = json.loads(dump("--stream", "DevMan", "report.dat"))["streams"]["DevMan"]["record"]
+    devices = {}
+    todo = list(devman["devices"])
+    while todo:
+        device = todo.pop()
+        devices[device["device_id"]] = device
+        todo.extend(device["children"])
+    if len(devices) != 11:
+        fail("%d devices: %s" % (len(devices), sorted(devices)))
+    adapter = devices.get("PCI\\VEN_1AF4&DEV_1041&SUBSYS_10411AF4&REV_01\\0000:00:03.0")
+    if adapter is None:
+        fail("no network adapter: %s" % sorted(devices))
+    got = {key: adapter[key] for key in ("device_desc", "mfg", "service", "class_name", "pci_address",
+                                         "status", "problem")}
+    want = {"device_desc": "Virtio 1.0 network device", "mfg": "Red Hat, Inc.", "service": "virtio-pci",
+            "class_name": "Net", "pci_address": 0x18, "status": 0x0A, "problem": 0}
+    if got != want:
+        fail("network adapter %s, expected %s" % (got, want))
+    memory = adapter["log_confs"][0]["res_des"][0]["data"]
+    if (memory["kind"], memory["alloc_base"], memory["alloc_end"]) != ("memory", 0x4000100000, 0x400017FFFF):
+        fail("network adapter memory %s" % memory)
 
 
 def big_machine(services=20000, devices=0):
@@ -282,7 +327,7 @@ def terminal_ctrl_c():
 
 
 SCENARIOS = {f.__name__: f for f in (full, skips, replace, relative, usage, missing_folder, no_machine,
-                                     interrupt, terminal_keys, terminal_skip, terminal_ctrl_c)}
+                                     live_root, interrupt, terminal_keys, terminal_skip, terminal_ctrl_c)}
 
 
 def main():

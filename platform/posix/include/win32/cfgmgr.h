@@ -84,6 +84,9 @@ typedef CHAR* PCHAR;
 #define DN_STARTED 0x00000008
 #define DN_HAS_PROBLEM 0x00000400
 
+// Device node problem numbers.
+#define CM_PROB_FAILED_INSTALL 0x0000001C  // the drivers for this device are not installed
+
 // Logical configuration types.
 #define BASIC_LOG_CONF 0x00000000
 #define FILTERED_LOG_CONF 0x00000001
