@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "platform/machine/live/live_devices.h"
-#include "platform/machine/live/live_sysfs.h"
 
 namespace tov::machine::live {
 
@@ -24,11 +23,11 @@ std::string Upper(std::string text) {
 }
 
 unsigned Number(const SysfsDevice& device, const char* file, int base = 0) {
-  return static_cast<unsigned>(ReadNumber(device.Attribute(file), base).value_or(0));
+  return static_cast<unsigned>(device.folder->Number(file, base).value_or(0));
 }
 
 std::string Text(const SysfsDevice& device, const char* file) {
-  return ReadAttribute(device.Attribute(file)).value_or("");
+  return device.folder->Attribute(file).value_or("");
 }
 
 std::string FirstNonEmpty(std::initializer_list<std::string> texts) {

@@ -1,8 +1,7 @@
 // The device tree of the live machine: every folder below /sys/devices that
 // has a uevent file becomes a device node, under the nearest such folder
 // above it, or under the root node.
-#include <unistd.h>
-
+#include <algorithm>
 #include <set>
 
 #include "platform/machine/live/live_devices.h"
@@ -37,34 +36,37 @@ class TreeLoader {
 
   void Load() {
     DeviceNode& root = machine_.Devices().Root("HTREE\\ROOT\\0");
-    Walk(where_.Path("/sys/devices"), "/devices", nullptr, root, 0);
+    Walk(SysfsFolder(where_.Path("/sys/devices")), "/devices", nullptr, root, 0);
   }
 
  private:
   // Visits the folders in `folder`: a device becomes a child of `node` and
   // its folder is walked with it as the parent; any other folder is walked
-  // with the same parent.
-  void Walk(const std::string& folder, const std::string& devpath, const SysfsDevice* parent,
+  // with the same parent. A "power" folder holds a device's power
+  // management attributes, never devices, and is not entered.
+  void Walk(const SysfsFolder& folder, const std::string& devpath, const SysfsDevice* parent,
             DeviceNode& node, int depth) {
     if (depth > kMaxDepth) return;
-    for (const std::string& name : SubFolders(folder)) {
-      std::string path = folder + "/" + name;
-      std::string child_devpath = devpath + "/" + name;
-      if (access((path + "/uevent").c_str(), F_OK) != 0) {
-        Walk(path, child_devpath, parent, node, depth + 1);
+    for (const SysfsFolder::Entry& entry : folder.Entries()) {
+      if (!entry.is_folder || entry.name == "power") continue;
+      SysfsFolder child(folder, entry.name);
+      std::string child_devpath = devpath + "/" + entry.name;
+      if (!child.Has("uevent")) {
+        Walk(child, child_devpath, parent, node, depth + 1);
         continue;
       }
       SysfsDevice device;
-      device.folder = path;
+      device.folder = &child;
       device.devpath = child_devpath;
-      device.name = name;
-      device.subsystem = LinkName(path + "/subsystem");
-      device.on_bus = LinkTarget(path + "/subsystem").find("/bus/") != std::string::npos;
-      device.driver = LinkName(path + "/driver");
-      device.uevent = ReadUevent(path + "/uevent");
+      device.name = entry.name;
+      std::string subsystem = child.LinkTarget("subsystem");
+      device.subsystem = LastComponent(subsystem);
+      device.on_bus = subsystem.find("/bus/") != std::string::npos;
+      device.driver = LastComponent(child.LinkTarget("driver"));
+      device.uevent = child.Uevent();
       device.parent = parent;
-      DeviceNode& child = AddDevice(device, node);
-      Walk(path, child_devpath, &device, child, depth + 1);
+      DeviceNode& added = AddDevice(device, node);
+      Walk(child, child_devpath, &device, added, depth + 1);
     }
   }
 
@@ -131,7 +133,9 @@ class TreeLoader {
   bool BusHasDrivers(const std::string& bus) {
     auto found = bus_has_drivers_.find(bus);
     if (found != bus_has_drivers_.end()) return found->second;
-    bool has = !SubFolders(where_.Path("/sys/bus/" + bus + "/drivers")).empty();
+    SysfsFolder drivers(where_.Path("/sys/bus/" + bus + "/drivers"));
+    bool has = std::any_of(drivers.Entries().begin(), drivers.Entries().end(),
+                           [](const SysfsFolder::Entry& e) { return e.is_folder; });
     bus_has_drivers_[bus] = has;
     return has;
   }

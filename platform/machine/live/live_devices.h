@@ -12,12 +12,13 @@
 #include "platform/machine/device_node.h"
 #include "platform/machine/live/live_hwdata.h"
 #include "platform/machine/live/live_source.h"
+#include "platform/machine/live/live_sysfs.h"
 
 namespace tov::machine::live {
 
 /// One device of the sysfs tree: a folder below /sys/devices with a uevent file.
 struct SysfsDevice {
-  std::string folder;     // where it is read: the root-joined path
+  const SysfsFolder* folder = nullptr;  // its open folder, where its attributes are read
   std::string devpath;    // the kernel's path, "/devices/pci0000:00/0000:00:03.0"
   std::string name;       // the folder's name, "0000:00:03.0"
   std::string subsystem;  // the bus or class it belongs to ("pci", "net"), or empty
@@ -25,9 +26,6 @@ struct SysfsDevice {
   bool on_bus = false;    // a device of a bus (not of a class), which a driver drives
   std::map<std::string, std::string> uevent;
   const SysfsDevice* parent = nullptr;  // the nearest device above it, or null
-
-  /// The path of one of its attribute files.
-  std::string Attribute(const std::string& file) const { return folder + "/" + file; }
 };
 
 /// The ID databases the names come from.

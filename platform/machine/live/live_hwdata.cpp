@@ -1,13 +1,12 @@
 #include "platform/machine/live/live_hwdata.h"
 
-#include <fstream>
+#include <algorithm>
+
+#include "platform/machine/live/live_sysfs.h"
 
 namespace tov::machine::live {
 
 namespace {
-
-// Tags a subclass's key in the class table, so that it never meets a class's.
-constexpr uint32_t kSubclassLevel = 0x10000;
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -16,85 +15,94 @@ int HexDigit(char c) {
   return -1;
 }
 
-// `digits` hexadecimal digits at `at`, followed by at least one blank, then
-// the name; false for a line of another form.
-bool ReadEntry(const std::string& line, size_t at, size_t digits, uint32_t* number,
-               std::string* name) {
-  if (line.size() < at + digits + 1) return false;
-  uint32_t value = 0;
+// `digits` hexadecimal digits at `at` followed by a blank: their value, or -1.
+long HexNumber(const std::string& text, size_t at, size_t digits) {
+  if (at + digits >= text.size() || text[at + digits] != ' ') return -1;
+  long value = 0;
   for (size_t i = at; i < at + digits; ++i) {
-    int d = HexDigit(line[i]);
-    if (d < 0) return false;
-    value = value << 4 | static_cast<uint32_t>(d);
+    int d = HexDigit(text[i]);
+    if (d < 0) return -1;
+    value = value << 4 | d;
   }
-  if (line[at + digits] != ' ') return false;
-  size_t begin = line.find_first_not_of(' ', at + digits);
-  if (begin == std::string::npos) return false;
-  size_t end = line.find_last_not_of(" \r");
-  *number = value;
-  *name = line.substr(begin, end - begin + 1);
-  return true;
+  return value;
+}
+
+// The name after the number on the line at `at`: from the first non-blank
+// after `skip` characters to the end of the line.
+std::string NameAt(const std::string& text, size_t at, size_t skip) {
+  size_t end = text.find('\n', at);
+  if (end == std::string::npos) end = text.size();
+  size_t begin = text.find_first_not_of(' ', at + skip);
+  if (begin == std::string::npos || begin >= end) return {};
+  size_t last = text.find_last_not_of(" \r", end - 1);
+  return text.substr(begin, last - begin + 1);
 }
 
 }  // namespace
 
 IdDatabase IdDatabase::Load(const std::string& path) {
   IdDatabase db;
-  std::ifstream in(path, std::ios::binary);
-  // The file is a run of sections: vendors with their devices (tab-indented)
-  // and subsystems (two tabs), then other lists introduced by a word, of
-  // which the PCI classes ("C xx") and their subclasses are read and the
-  // others skipped.
-  enum class Section { kVendor, kClass, kOther } section = Section::kOther;
-  VendorEntry* vendor = nullptr;
-  uint32_t class_code = 0;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    uint32_t number = 0;
-    std::string name;
-    if (line[0] != '\t') {
-      if (ReadEntry(line, 0, 4, &number, &name)) {
-        section = Section::kVendor;
-        vendor = &db.vendors_[static_cast<uint16_t>(number)];
-        vendor->name = name;
-      } else if (line.compare(0, 2, "C ") == 0 && ReadEntry(line, 2, 2, &number, &name)) {
-        section = Section::kClass;
-        class_code = number;
-        db.classes_[class_code] = name;
-      } else {
-        section = Section::kOther;
+  db.text_ = ReadFileText(path).value_or("");
+  // Vendors ("xxxx  name") and PCI classes ("C xx  name") begin unindented
+  // lines; every other unindented line starts another list, which is skipped.
+  const std::string& t = db.text_;
+  for (size_t at = 0; at < t.size();) {
+    if (t[at] != '\t' && t[at] != '#') {
+      long number = HexNumber(t, at, 4);
+      if (number >= 0) {
+        db.vendors_.push_back(Head{static_cast<uint32_t>(number), at});
+      } else if (t.compare(at, 2, "C ") == 0 && (number = HexNumber(t, at + 2, 2)) >= 0) {
+        db.classes_.push_back(Head{static_cast<uint32_t>(number), at});
       }
-      continue;
     }
-    bool nested = line.size() > 1 && line[1] == '\t';
-    if (section == Section::kVendor && !nested && ReadEntry(line, 1, 4, &number, &name)) {
-      vendor->devices[static_cast<uint16_t>(number)] = name;
-    } else if (section == Section::kClass && !nested && ReadEntry(line, 1, 2, &number, &name)) {
-      db.classes_[kSubclassLevel | class_code << 8 | number] = name;
-    }
+    size_t end = t.find('\n', at);
+    at = end == std::string::npos ? t.size() : end + 1;
   }
+  auto by_number = [](const Head& a, const Head& b) { return a.number < b.number; };
+  std::stable_sort(db.vendors_.begin(), db.vendors_.end(), by_number);
+  std::stable_sort(db.classes_.begin(), db.classes_.end(), by_number);
   return db;
 }
 
+const IdDatabase::Head* IdDatabase::FindHead(const std::vector<Head>& heads, uint32_t number) {
+  auto found = std::lower_bound(heads.begin(), heads.end(), number,
+                                [](const Head& h, uint32_t n) { return h.number < n; });
+  return found != heads.end() && found->number == number ? &*found : nullptr;
+}
+
+std::string IdDatabase::FindEntry(size_t at, uint32_t number, size_t digits) const {
+  const std::string& t = text_;
+  size_t line = t.find('\n', at);
+  while (line != std::string::npos && line + 1 < t.size()) {
+    size_t begin = line + 1;
+    if (t[begin] == '#') {  // comments may stand between entries
+      line = t.find('\n', begin);
+      continue;
+    }
+    if (t[begin] != '\t') return {};  // the end of this head's entries
+    if (t.compare(begin, 2, "\t\t") != 0 && HexNumber(t, begin + 1, digits) == long{number}) {
+      return NameAt(t, begin, 1 + digits);
+    }
+    line = t.find('\n', begin);
+  }
+  return {};
+}
+
 std::string IdDatabase::Vendor(uint16_t vendor) const {
-  auto found = vendors_.find(vendor);
-  return found == vendors_.end() ? std::string() : found->second.name;
+  const Head* head = FindHead(vendors_, vendor);
+  return head ? NameAt(text_, head->at, 4) : std::string();
 }
 
 std::string IdDatabase::Device(uint16_t vendor, uint16_t device) const {
-  auto found = vendors_.find(vendor);
-  if (found == vendors_.end()) return {};
-  auto dev = found->second.devices.find(device);
-  return dev == found->second.devices.end() ? std::string() : dev->second;
+  const Head* head = FindHead(vendors_, vendor);
+  return head ? FindEntry(head->at, device, 4) : std::string();
 }
 
 std::string IdDatabase::ClassName(uint32_t class_code) const {
-  for (uint32_t key : {kSubclassLevel | class_code >> 8, class_code >> 16}) {
-    auto found = classes_.find(key);
-    if (found != classes_.end()) return found->second;
-  }
-  return {};
+  const Head* head = FindHead(classes_, class_code >> 16);
+  if (head == nullptr) return {};
+  std::string subclass = FindEntry(head->at, class_code >> 8 & 0xFF, 2);
+  return subclass.empty() ? NameAt(text_, head->at, 4) : subclass;
 }
 
 }  // namespace tov::machine::live

@@ -3,15 +3,17 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
+#include <vector>
 
 namespace tov::machine::live {
 
 class IdDatabase {
  public:
   /// Reads a database in the pci.ids/usb.ids form; a missing file gives an
-  /// empty database, which names nothing.
+  /// empty database, which names nothing. Only the places of the vendor and
+  /// class lines are noted; a name is found when it is asked for, since a
+  /// machine asks for a few dozen of the tens of thousands of names.
   static IdDatabase Load(const std::string& path);
 
   /// The vendor's name, or empty.
@@ -23,13 +25,20 @@ class IdDatabase {
   std::string ClassName(uint32_t class_code) const;
 
  private:
-  struct VendorEntry {
-    std::string name;
-    std::map<uint16_t, std::string> devices;
+  // Where the line of a vendor ("1af4  Red Hat, Inc.") or of a class
+  // ("C 02  Network controller") begins, in the order of the file.
+  struct Head {
+    uint32_t number;
+    size_t at;
   };
-  std::map<uint16_t, VendorEntry> vendors_;
-  // Class 0x02 under 0x02, subclass 0x0200 under 0x10200.
-  std::map<uint32_t, std::string> classes_;
+  static const Head* FindHead(const std::vector<Head>& heads, uint32_t number);
+  // The name of the entry line `number` (of `digits` hex digits) among the
+  // tab-indented lines below the head line at `at`, or empty.
+  std::string FindEntry(size_t at, uint32_t number, size_t digits) const;
+
+  std::string text_;
+  std::vector<Head> vendors_;
+  std::vector<Head> classes_;
 };
 
 }  // namespace tov::machine::live

@@ -2,7 +2,7 @@
 // resource descriptor layouts (32-bit program, packed): the memory and I/O
 // port ranges of its `resource` file and its interrupts.
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 
 #include "platform/machine/live/live_devices.h"
 #include "platform/machine/live/live_sysfs.h"
@@ -77,9 +77,9 @@ struct Range {
   uint64_t flags = 0;
 };
 
-std::vector<Range> ReadRanges(const std::string& path) {
+std::vector<Range> ReadRanges(const std::string& text) {
   std::vector<Range> ranges;
-  std::ifstream in(path);
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     Range r;
@@ -112,7 +112,7 @@ void AddPciResources(const LiveRoot& where, const SysfsDevice& device, DeviceNod
     if (conf == nullptr) conf = &node.LogConf(ALLOC_LOG_CONF);
     conf->Res(type, std::move(data));
   };
-  std::vector<Range> ranges = ReadRanges(device.Attribute("resource"));
+  std::vector<Range> ranges = ReadRanges(device.folder->Text("resource").value_or(""));
   for (size_t line = 0; line < ranges.size(); ++line) {
     const Range& r = ranges[line];
     if ((r.flags & (kIoResourceIo | kIoResourceMem)) == 0 ||
@@ -136,12 +136,15 @@ void AddPciResources(const LiveRoot& where, const SysfsDevice& device, DeviceNod
   // message-signalled interrupts (edge-triggered, one device each), which the
   // kernel also reports as the device's interrupt while they are in use.
   std::vector<uint32_t> messages;
-  for (const std::string& name : Entries(device.Attribute("msi_irqs"))) {
-    unsigned irq = 0;
-    char rest = 0;
-    if (std::sscanf(name.c_str(), "%u%c", &irq, &rest) == 1) messages.push_back(irq);
+  if (device.folder->Has("msi_irqs")) {
+    SysfsFolder msi_irqs(*device.folder, "msi_irqs");
+    for (const SysfsFolder::Entry& entry : msi_irqs.Entries()) {
+      unsigned irq = 0;
+      char rest = 0;
+      if (std::sscanf(entry.name.c_str(), "%u%c", &irq, &rest) == 1) messages.push_back(irq);
+    }
   }
-  uint32_t line_irq = static_cast<uint32_t>(ReadNumber(device.Attribute("irq"), 10).value_or(0));
+  uint32_t line_irq = static_cast<uint32_t>(device.folder->Number("irq", 10).value_or(0));
   bool line_is_message = false;
   for (uint32_t irq : messages) line_is_message |= irq == line_irq;
   if (line_irq != 0 && !line_is_message) {

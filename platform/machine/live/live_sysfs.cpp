@@ -1,14 +1,13 @@
 #include "platform/machine/live/live_sysfs.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace tov::machine::live {
 
@@ -16,88 +15,140 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The names in `path`, those `keep` accepts, naturally sorted.
-template <class Keep>
-std::vector<std::string> ListFolder(const std::string& path, Keep keep) {
-  std::vector<std::string> names;
-  DIR* dir = opendir(path.c_str());
-  if (dir == nullptr) return names;
-  while (const dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    if (keep(entry, name)) names.push_back(std::move(name));
+// The whole of an open file; nothing when a read fails (a sysfs attribute
+// that refuses reading opens, then fails on the first read).
+std::optional<std::string> ReadAll(int fd) {
+  if (fd < 0) return std::nullopt;
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<size_t>(n));
   }
-  closedir(dir);
-  std::sort(names.begin(), names.end(), NaturalLess);
-  return names;
+  close(fd);
+  return text;
 }
 
-}  // namespace
-
-std::optional<std::string> ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  // A sysfs attribute that refuses reading opens but fails on the first read.
-  if (in.bad()) return std::nullopt;
-  return text.str();
-}
-
-std::optional<std::string> ReadAttribute(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string line;
-  if (!std::getline(in, line) && in.bad()) return std::nullopt;
+std::string FirstLineTrimmed(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
   size_t begin = line.find_first_not_of(" \t\r");
   size_t end = line.find_last_not_of(" \t\r");
   return begin == std::string::npos ? std::string() : line.substr(begin, end - begin + 1);
 }
 
-std::optional<unsigned long long> ReadNumber(const std::string& path, int base) {
-  std::optional<std::string> text = ReadAttribute(path);
-  if (!text || text->empty()) return std::nullopt;
+}  // namespace
+
+SysfsFolder::SysfsFolder(const std::string& path)
+    : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  ReadEntries();
+}
+
+SysfsFolder::SysfsFolder(const SysfsFolder& parent, const std::string& name)
+    : fd_(parent.fd_ < 0 ? -1
+                         : openat(parent.fd_, name.c_str(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {
+  ReadEntries();
+}
+
+SysfsFolder::~SysfsFolder() {
+  if (fd_ >= 0) close(fd_);
+}
+
+void SysfsFolder::ReadEntries() {
+  if (fd_ < 0) return;
+  // The folder's own descriptor is read directly, without a DIR stream of a
+  // descriptor of its own: a walk lists thousands of folders.
+  alignas(dirent64) char buffer[16384];
+  for (;;) {
+    long n = syscall(SYS_getdents64, fd_, buffer, sizeof buffer);
+    if (n <= 0) break;
+    for (long at = 0; at < n;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      bool is_folder = entry->d_type == DT_DIR;
+      if (entry->d_type == DT_UNKNOWN) {
+        struct stat st;
+        is_folder =
+            fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      }
+      entries_.push_back(Entry{std::move(name), is_folder});
+    }
+  }
+  std::sort(entries_.begin(), entries_.end(),
+            [](const Entry& a, const Entry& b) { return NaturalLess(a.name, b.name); });
+}
+
+bool SysfsFolder::Has(const std::string& name) const {
+  auto found = std::lower_bound(
+      entries_.begin(), entries_.end(), name,
+      [](const Entry& entry, const std::string& wanted) { return NaturalLess(entry.name, wanted); });
+  return found != entries_.end() && found->name == name;
+}
+
+std::optional<std::string> SysfsFolder::Text(const std::string& name) const {
+  if (!Has(name)) return std::nullopt;
+  return ReadAll(openat(fd_, name.c_str(), O_RDONLY | O_CLOEXEC));
+}
+
+std::optional<std::string> SysfsFolder::Attribute(const std::string& name) const {
+  std::optional<std::string> text = Text(name);
+  if (!text) return std::nullopt;
+  return FirstLineTrimmed(*text);
+}
+
+std::optional<unsigned long long> SysfsFolder::Number(const std::string& name, int base) const {
+  std::optional<std::string> text = Attribute(name);
+  if (!text || text->empty() || (*text)[0] == '-') return std::nullopt;
   char* end = nullptr;
   unsigned long long value = std::strtoull(text->c_str(), &end, base);
-  if (end == text->c_str() || *end != '\0' || (*text)[0] == '-') return std::nullopt;
+  if (end == text->c_str() || *end != '\0') return std::nullopt;
   return value;
 }
 
-std::string LinkTarget(const std::string& path) {
+std::string SysfsFolder::LinkTarget(const std::string& name) const {
+  if (!Has(name)) return {};
   char target[4096];
-  ssize_t n = readlink(path.c_str(), target, sizeof target);
+  ssize_t n = readlinkat(fd_, name.c_str(), target, sizeof target);
   return n > 0 ? std::string(target, static_cast<size_t>(n)) : std::string();
 }
 
-std::string LinkName(const std::string& path) {
-  std::string text = LinkTarget(path);
-  while (!text.empty() && text.back() == '/') text.pop_back();
-  size_t cut = text.find_last_of('/');
-  return cut == std::string::npos ? text : text.substr(cut + 1);
-}
-
-std::map<std::string, std::string> ReadUevent(const std::string& path) {
+std::map<std::string, std::string> SysfsFolder::Uevent() const {
   std::map<std::string, std::string> keys;
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    size_t eq = line.find('=');
-    if (eq != std::string::npos && eq > 0) keys[line.substr(0, eq)] = line.substr(eq + 1);
+  std::string text = Text("uevent").value_or("");
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    size_t eq = text.find('=', at);
+    if (eq != std::string::npos && eq > at && eq < end) {
+      keys[text.substr(at, eq - at)] = text.substr(eq + 1, end - eq - 1);
+    }
+    at = end + 1;
   }
   return keys;
 }
 
-std::vector<std::string> SubFolders(const std::string& path) {
-  return ListFolder(path, [&](const dirent* entry, const std::string& name) {
-    if (entry->d_type == DT_DIR) return true;
-    if (entry->d_type != DT_UNKNOWN) return false;
-    struct stat st;
-    return lstat((path + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-  });
+std::optional<std::string> ReadFileText(const std::string& path) {
+  return ReadAll(open(path.c_str(), O_RDONLY | O_CLOEXEC));
 }
 
-std::vector<std::string> Entries(const std::string& path) {
-  return ListFolder(path, [](const dirent*, const std::string&) { return true; });
+std::optional<std::string> ReadAttribute(const std::string& path) {
+  std::optional<std::string> text = ReadFileText(path);
+  if (!text) return std::nullopt;
+  return FirstLineTrimmed(*text);
+}
+
+std::string LastComponent(std::string path) {
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  size_t cut = path.find_last_of('/');
+  return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 bool NaturalLess(const std::string& a, const std::string& b) {
