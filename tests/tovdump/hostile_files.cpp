@@ -193,6 +193,13 @@ std::vector<HostileContainer> HostileContainers(const std::vector<BYTE>& valid) 
   return cases;
 }
 
+std::vector<BYTE> StrayMiniTableEntry(const std::vector<BYTE>& valid) {
+  std::vector<BYTE> f = valid;
+  const size_t nMiniTable = (size_t(Get32(f, 0x3C)) + 1) * 512;
+  Set32(f, nMiniTable + 4 * 127, 0x00FFFF00);
+  return f;
+}
+
 std::vector<BYTE> ReadFileBytes(const std::string& strPath) {
   std::ifstream in(strPath, std::ios::binary);
   return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

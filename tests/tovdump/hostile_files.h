@@ -36,6 +36,12 @@ struct HostileContainer {
 /// looping directory, a stream larger than the file.
 std::vector<HostileContainer> HostileContainers(const std::vector<BYTE>& valid);
 
+/// `valid` (as above, with a mini stream of fewer than 127 mini sectors)
+/// with an entry of its mini table that no chain uses set to a sector index
+/// out of range: the reader's own check passes it, libgsf warns about the
+/// table (in GLib's log) and reads the streams all the same.
+std::vector<BYTE> StrayMiniTableEntry(const std::vector<BYTE>& valid);
+
 std::vector<BYTE> ReadFileBytes(const std::string& strPath);
 void WriteFileBytes(const std::string& strPath, const std::vector<BYTE>& bytes);
 

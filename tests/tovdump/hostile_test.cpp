@@ -3,6 +3,13 @@
 // any storage library reads them; cut-off files never crash the reader.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#endif
+
 #include "hostile_files.h"
 #include "sample_report.h"
 #include "test_files.h"
@@ -90,6 +97,76 @@ TEST_F(DamagedContainerTest, CutOffFilesFailCleanly) {
     EXPECT_EQ(r.nStatus == 1, !r.strErr.empty()) << nSize;
   }
 }
+
+#ifndef _WIN32
+// Sends what the process writes to file descriptor 2 (where GLib's log goes)
+// to a file, until Finish gives it back.
+class StderrCapture {
+ public:
+  StderrCapture() : m_strPath(ScratchPath("stderr")) {
+    std::fflush(stderr);
+    m_nSaved = dup(2);
+    int fd = open(m_strPath.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    dup2(fd, 2);
+    close(fd);
+  }
+  ~StderrCapture() { Restore(); }
+  StderrCapture(const StderrCapture&) = delete;
+  StderrCapture& operator=(const StderrCapture&) = delete;
+
+  std::string Finish() {
+    Restore();
+    std::vector<BYTE> bytes = ReadFileBytes(m_strPath);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+ private:
+  void Restore() {
+    if (m_nSaved < 0) return;
+    std::fflush(stderr);
+    dup2(m_nSaved, 2);
+    close(m_nSaved);
+    m_nSaved = -1;
+  }
+  std::string m_strPath;
+  int m_nSaved;
+};
+
+// libgsf checks things in a compound file that the reader's own check does
+// not, and says so in GLib's log. None of it reaches stderr: a file that
+// loads whole is read without a message, and a failure keeps its one
+// message, which carries what libgsf said.
+TEST_F(DamagedContainerTest, WhatTheStorageLibrarySaysStaysInTheReadersMessages) {
+  auto report = MakeSampleReport();
+  std::vector<Stream> streams = StoreReport(*report);
+  const std::string clean = ScratchPath("stray_mini_entry");
+  ASSERT_TRUE(WriteCompoundFile(clean, streams));
+  const std::vector<HostileStream> lies = HostileStreams();
+  const HostileStream& lie = lies.front();
+  for (Stream& s : streams) {
+    if (s.first == lie.pszStream) s.second = lie.bytes;
+  }
+  const std::string lying = ScratchPath("stray_mini_entry_lying");
+  ASSERT_TRUE(WriteCompoundFile(lying, streams));
+  for (const std::string& path : {clean, lying}) {
+    const std::vector<BYTE> file = StrayMiniTableEntry(ReadFileBytes(path));
+    ASSERT_EQ(CheckCompoundFile(file).verdict, CfbCheckResult::kOk);
+    WriteFileBytes(path, file);
+  }
+
+  StderrCapture capture;
+  RunResult whole = RunCommand({"--summary", clean});
+  RunResult failed = RunCommand({"--summary", lying});
+  EXPECT_EQ(capture.Finish(), "");
+  EXPECT_EQ(whole.nStatus, 0);
+  EXPECT_EQ(whole.strErr, "");
+  EXPECT_EQ(failed.nStatus, 1);
+  const std::string prefix = "tovdump: " + lying + ": stream " + lie.pszStream + ", byte ";
+  EXPECT_EQ(failed.strErr.rfind(prefix, 0), 0u) << failed.strErr;
+  EXPECT_EQ(failed.strErr.find('\n'), failed.strErr.size() - 1) << "one line: " << failed.strErr;
+  EXPECT_NE(failed.strErr.find("(libgsf"), std::string::npos) << failed.strErr;
+}
+#endif
 
 }  // namespace
 }  // namespace tovdump::test

@@ -23,6 +23,11 @@ class ReaderHost {
   /// StgOpenStorage, with its terminator.
   std::basic_string<WCHAR> StorageName(const std::string& strPath) const;
 
+  /// What the storage layer said on its own about the file since the last
+  /// call, as one line (libgsf's warnings on Linux; nothing on Windows, whose
+  /// storage calls only return error codes); empty when it said nothing.
+  std::string TakeStorageMessages();
+
  private:
   struct State;
   std::unique_ptr<State> m_pState;

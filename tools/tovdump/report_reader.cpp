@@ -97,14 +97,18 @@ bool ReportReader::Open(const std::string& strPath, std::string& strError) {
   }
   std::basic_string<WCHAR> name = m_host.StorageName(strPath);
   IStorage* pStorage = nullptr;
+  m_host.TakeStorageMessages();
   HRESULT hr = StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
                               &pStorage);
   if (FAILED(hr) || pStorage == nullptr) {
     strError = "the compound file cannot be opened";
+    const std::string strSaid = m_host.TakeStorageMessages();
+    if (!strSaid.empty()) strError += ": " + strSaid;
     return false;
   }
   m_pStorage.reset(pStorage);
   ListElements();
+  m_strOpenMessages = m_host.TakeStorageMessages();
   return true;
 }
 
@@ -124,6 +128,22 @@ void ReportReader::ListElements() {
 }
 
 LoadedStream ReportReader::Load(const StreamSpec& spec) {
+  m_host.TakeStorageMessages();
+  LoadedStream result = LoadStream(spec);
+  // What the storage layer said of the file and of this stream may explain a
+  // failure, and joins its one message. A stream that loaded whole needs no
+  // explaining: its every byte was checked by its record.
+  std::string strSaid = m_strOpenMessages;
+  const std::string strSaidNow = m_host.TakeStorageMessages();
+  // libgsf repeats itself when a stream is opened again.
+  if (!strSaidNow.empty() && strSaid.find(strSaidNow) == std::string::npos) {
+    strSaid += (strSaid.empty() ? "" : "; ") + strSaidNow;
+  }
+  if (!result.strProblem.empty() && !strSaid.empty()) result.strProblem += " (" + strSaid + ")";
+  return result;
+}
+
+LoadedStream ReportReader::LoadStream(const StreamSpec& spec) {
   LoadedStream result;
   result.pSpec = &spec;
   IStream* pStream = nullptr;

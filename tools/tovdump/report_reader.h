@@ -42,13 +42,14 @@ struct LoadedStream {
 
 class ReportReader {
  public:
-  explicit ReportReader(const ReaderHost& host) : m_host(host) {}
+  explicit ReportReader(ReaderHost& host) : m_host(host) {}
 
   /// Reads and checks the file at strPath and opens its storage. False, with
   /// the reason, when the file cannot be read as a compound file at all.
   bool Open(const std::string& strPath, std::string& strError);
 
-  /// Loads one stream of the open file.
+  /// Loads one stream of the open file. When it fails, what the storage layer
+  /// said on its own about the file and the stream is part of its problem.
   LoadedStream Load(const StreamSpec& spec);
 
   /// The names of elements of the root storage that are none of the five
@@ -56,17 +57,19 @@ class ReportReader {
   std::vector<std::string> OtherElements() const { return m_otherElements; }
 
   /// Loads an object of spec's class from the bytes of a stream; the result
-  /// as Load gives it. Used by Load and directly by tests.
+  /// as Load gives it, from bytes in memory (tests and tools).
   static LoadedStream LoadBytes(const StreamSpec& spec, std::vector<BYTE> bytes);
 
  private:
   static LoadedStream LoadFrom(const StreamSpec& spec, CFile& file, unsigned long long nSize);
+  LoadedStream LoadStream(const StreamSpec& spec);
   void ListElements();
 
-  const ReaderHost& m_host;
+  ReaderHost& m_host;
   ComRef<IStorage> m_pStorage;
   unsigned long long m_nFileSize = 0;
   std::vector<std::string> m_otherElements;
+  std::string m_strOpenMessages;  // what the storage layer said while opening
 };
 
 }  // namespace tovdump

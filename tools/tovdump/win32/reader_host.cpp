@@ -17,4 +17,6 @@ std::basic_string<WCHAR> ReaderHost::StorageName(const std::string& strPath) con
   return name;
 }
 
+std::string ReaderHost::TakeStorageMessages() { return {}; }
+
 }  // namespace tovdump
