@@ -86,10 +86,10 @@ DeviceIdentity IdentifyPci(const SysfsDevice& device, const IdDatabases& ids) {
   AddModalias(device, id);
   id.compatible_ids = {ven_dev + rev, ven_dev,         ven + "&" + cc6,   ven + "&" + cc4,
                        ven,           "PCI\\" + cc6, "PCI\\" + cc4};
-  id.description = FirstNonEmpty({ids.pci.Device(static_cast<uint16_t>(vendor),
+  id.description = FirstNonEmpty({ids.Pci().Device(static_cast<uint16_t>(vendor),
                                                   static_cast<uint16_t>(dev)),
-                                   ids.pci.ClassName(class_code), "PCI device"});
-  id.manufacturer = ids.pci.Vendor(static_cast<uint16_t>(vendor));
+                                   ids.Pci().ClassName(class_code), "PCI device"});
+  id.manufacturer = ids.Pci().Vendor(static_cast<uint16_t>(vendor));
   unsigned domain = 0, bus = 0, slot = 0, function = 0;
   if (std::sscanf(device.name.c_str(), "%x:%x:%x.%x", &domain, &bus, &slot, &function) == 4) {
     id.location = Format("PCI bus %u, device %u, function %u", bus, slot, function);
@@ -152,11 +152,11 @@ DeviceIdentity IdentifyUsbDevice(const SysfsDevice& device, const IdDatabases& i
   AddModalias(device, id);
   AddUsbClassIds(Number(device, "bDeviceClass", 16), Number(device, "bDeviceSubClass", 16),
                  Number(device, "bDeviceProtocol", 16), id);
-  id.description = FirstNonEmpty({ids.usb.Device(static_cast<uint16_t>(vendor),
+  id.description = FirstNonEmpty({ids.Usb().Device(static_cast<uint16_t>(vendor),
                                                   static_cast<uint16_t>(product)),
                                    Text(device, "product"), "USB device"});
   id.manufacturer = FirstNonEmpty(
-      {ids.usb.Vendor(static_cast<uint16_t>(vendor)), Text(device, "manufacturer")});
+      {ids.Usb().Vendor(static_cast<uint16_t>(vendor)), Text(device, "manufacturer")});
   id.address = UsbPort(device.name);
   id.setup_class = "USB";
   return id;
@@ -179,10 +179,10 @@ DeviceIdentity IdentifyUsbInterface(const SysfsDevice& device, const IdDatabases
   AddUsbClassIds(cls, Number(device, "bInterfaceSubClass", 16),
                  Number(device, "bInterfaceProtocol", 16), id);
   id.description = FirstNonEmpty({Text(device, "interface"),
-                                  ids.usb.Device(static_cast<uint16_t>(vendor),
+                                  ids.Usb().Device(static_cast<uint16_t>(vendor),
                                                  static_cast<uint16_t>(product)),
                                   "USB interface"});
-  id.manufacturer = ids.usb.Vendor(static_cast<uint16_t>(vendor));
+  id.manufacturer = ids.Usb().Vendor(static_cast<uint16_t>(vendor));
   id.address = number;
   id.setup_class = UsbInterfaceClass(cls);
   return id;

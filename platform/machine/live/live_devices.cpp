@@ -29,10 +29,7 @@ std::vector<uint8_t> MultiSzBytes(const std::vector<std::string>& texts) {
 class TreeLoader {
  public:
   TreeLoader(const LiveRoot& where, Machine& machine)
-      : where_(where),
-        machine_(machine),
-        ids_{IdDatabase::Load(where.Path("/usr/share/hwdata/pci.ids")),
-             IdDatabase::Load(where.Path("/usr/share/hwdata/usb.ids"))} {}
+      : where_(where), machine_(machine), ids_(where) {}
 
   void Load() {
     DeviceNode& root = machine_.Devices().Root("HTREE\\ROOT\\0");

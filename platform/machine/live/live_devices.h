@@ -28,10 +28,22 @@ struct SysfsDevice {
   const SysfsDevice* parent = nullptr;  // the nearest device above it, or null
 };
 
-/// The ID databases the names come from.
-struct IdDatabases {
-  IdDatabase pci;
-  IdDatabase usb;
+/// The ID databases the names come from, each read when first asked for
+/// (a machine without USB devices never reads usb.ids).
+class IdDatabases {
+ public:
+  explicit IdDatabases(const LiveRoot& where) : where_(where) {}
+  const IdDatabase& Pci() const { return Get(pci_, "/usr/share/hwdata/pci.ids"); }
+  const IdDatabase& Usb() const { return Get(usb_, "/usr/share/hwdata/usb.ids"); }
+
+ private:
+  const IdDatabase& Get(std::optional<IdDatabase>& db, const char* path) const {
+    if (!db) db = IdDatabase::Load(where_.Path(path));
+    return *db;
+  }
+  const LiveRoot& where_;
+  mutable std::optional<IdDatabase> pci_;
+  mutable std::optional<IdDatabase> usb_;
 };
 
 /// What a device is called in the Windows shapes.

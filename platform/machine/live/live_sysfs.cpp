@@ -19,18 +19,24 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // that refuses reading opens, then fails on the first read).
 std::optional<std::string> ReadAll(int fd) {
   if (fd < 0) return std::nullopt;
-  std::string text;
-  char buffer[4096];
+  // Read straight into the text, growing it geometrically: a database file
+  // is a megabyte or two, an attribute a few bytes (sysfs reports 4096).
+  struct stat st;
+  size_t capacity = fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
+  std::string text(capacity, '\0');
+  size_t used = 0;
   for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (used == text.size()) text.resize(text.size() * 2);
+    ssize_t n = read(fd, text.data() + used, text.size() - used);
     if (n < 0) {
       close(fd);
       return std::nullopt;
     }
     if (n == 0) break;
-    text.append(buffer, static_cast<size_t>(n));
+    used += static_cast<size_t>(n);
   }
   close(fd);
+  text.resize(used);
   return text;
 }
 
