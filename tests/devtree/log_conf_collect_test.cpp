@@ -3,19 +3,19 @@
 // released exactly once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "devtree/cm_log_conf.h"
 #include "devtree/device_collect.h"
 #include "tests/devtree/device_machine.h"
+#include "tests/report/archive_test_support.h"
 
 using tov::machine::DeviceNode;
 using tov::machine::Machine;
 using tov::machine::ScopedMachine;
 
 namespace {
-
-using Bytes = std::vector<BYTE>;
 
 Bytes DataOf(const CCmResDes& resDes) {
   return Bytes(resDes.m_pData.get(), resDes.m_pData.get() + resDes.m_ulDataSize);
@@ -112,6 +112,45 @@ TEST(LogConfCollect, MissingEntryPointsLeaveNoConfigurations) {
   CCmDevice device;
   CollectAndCheckHandles(m, node, device);
   for (const CCmLogConf* pLogConf : device.m_apLogConf) EXPECT_EQ(pLogConf, nullptr);
+}
+
+// Descriptors from no data to a mebibyte: one without data is dropped with
+// its configuration; any other keeps its bytes whole, in memory and in its
+// record (the size, then exactly that many bytes, then the end of the chain),
+// and reads back the same.
+TEST(LogConfCollect, DescriptorsOfEverySizeAreKeptAndWrittenWhole) {
+  for (ULONG ulSize : {0u, 1u, 4096u, 65537u, 1u << 20}) {
+    SCOPED_TRACE(ulSize);
+    Bytes data(ulSize);
+    for (ULONG i = 0; i < ulSize; ++i) data[i] = static_cast<BYTE>(i * 7 + i / 251);
+    Machine m;
+    AddDeviceLibraries(m);
+    DeviceNode& node = m.Devices().Root("HTREE\\ROOT\\0").Child("PCI\\VEN_1\\0");
+    node.LogConf(ALLOC_LOG_CONF).Res(ResType_MemLarge, data);
+    CCmDevice device;
+    CollectAndCheckHandles(m, node, device);
+
+    const CCmLogConf* pLogConf = device.m_apLogConf[ALLOC_LOG_CONF];
+    if (ulSize == 0) {
+      EXPECT_EQ(pLogConf, nullptr);
+      continue;
+    }
+    ASSERT_NE(pLogConf, nullptr);
+    const CCmResDes* pResDes = pLogConf->m_pFirstResDes;
+    ASSERT_NE(pResDes, nullptr);
+    EXPECT_EQ(pResDes->m_ulResType, static_cast<ULONG>(ResType_MemLarge));
+    EXPECT_EQ(pResDes->m_ulDataSize, ulSize);
+    EXPECT_TRUE(DataOf(*pResDes) == data);
+
+    Bytes stored = StoreBytes([&](CArchive& ar) { const_cast<CCmResDes*>(pResDes)->Serialize(ar); });
+    Bytes tail = Cat({U32(ulSize), data, U16(0)});
+    ASSERT_GE(stored.size(), tail.size());
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), stored.end() - static_cast<long>(tail.size())));
+    CCmResDes loaded;
+    EXPECT_EQ(LoadBytes(stored, [&](CArchive& ar) { loaded.Serialize(ar); }), stored.size());
+    EXPECT_EQ(loaded.m_ulDataSize, ulSize);
+    EXPECT_TRUE(DataOf(loaded) == data);
+  }
 }
 
 }  // namespace
