@@ -2,6 +2,7 @@
 // it stops, and what a failed capture leaves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "eventlog/el_event.h"
@@ -180,6 +181,52 @@ TEST_F(CaptureTest, ARecordOfExactlyTheHeadIsKept) {
   EXPECT_TRUE(Capture(log));
   ASSERT_EQ(log.m_nCount, 1u);
   EXPECT_EQ(eventlog::RecordHead(log.m_pFirst->m_pRecord).Length, 56u);
+}
+
+// A record at the read buffer's size: up to 4096 bytes it arrives in a batch
+// of its own and is kept byte for byte; 4100 bytes cannot be read, so the
+// capture ends with the records newer than it.
+TEST(CaptureAtTheBufferSize, RecordsOf4092To4100Bytes) {
+  const struct {
+    size_t length;
+    std::vector<int64_t> kept;
+  } cases[] = {
+      {4092, {kNow - 10, kNow - 20, kNow - 30}},
+      {4096, {kNow - 10, kNow - 20, kNow - 30}},
+      {4100, {kNow - 10}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    EventRecordFields fields;
+    fields.time_generated = static_cast<uint32_t>(kNow - 20);
+    fields.event_id = 9;
+    fields.source = "Big";
+    fields.computer = "PC";
+    const size_t base = machine::BuildEventRecord(fields).size();
+    fields.data.resize(c.length - base);
+    for (size_t i = 0; i < fields.data.size(); ++i) fields.data[i] = static_cast<uint8_t>(i);
+    const std::vector<uint8_t> record = machine::BuildEventRecord(fields);
+    ASSERT_EQ(record.size(), c.length);
+
+    Machine m;
+    m.Now(kNow);
+    m.AddEvent("System", 7036).Source("Service Control Manager").At(kNow - 30);
+    m.AddEvent("System", 9).Raw(record);
+    m.AddEvent("System", 7036).Source("Service Control Manager").At(kNow - 10);
+    CElEventLog log;
+    log.m_strLogName = "System";
+    {
+      ScopedMachine use(m);
+      EXPECT_TRUE(log.Collect(CTimeSpan(kWindow)));
+    }
+    EXPECT_EQ(m.OpenHandles(), 0);
+    EXPECT_EQ(Times(log), c.kept);
+    if (c.kept.size() > 1) {
+      const CElEvent* big = log.m_pFirst->m_pNext;
+      ASSERT_EQ(eventlog::RecordHead(big->m_pRecord).Length, c.length);
+      EXPECT_TRUE(std::equal(record.begin(), record.end(), big->m_pRecord));
+    }
+  }
 }
 
 // The filter bits one by one and together, with the clock read only where
