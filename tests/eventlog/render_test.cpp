@@ -113,6 +113,18 @@ TEST_F(RenderTest, Descriptions) {
   SourceKey(m_, "System", "Wide").ExpandSz("EventMessageFile", "%LONG%");
   const std::string long_source(250, 'L');
   SourceKey(m_, "System", long_source).ExpandSz("EventMessageFile", std::string(kSystem32) + "second.dll");
+  // Message files that hold no message: no table at all, an empty text, a
+  // text of line breaks only.
+  m_.File("C:\\WINDOWS\\System32\\bare.dll");
+  m_.File("C:\\WINDOWS\\System32\\blank.dll").Message(1001, "");
+  m_.File("C:\\WINDOWS\\System32\\breaks.dll").Message(1001, "\r\n\r\n");
+  SourceKey(m_, "System", "Bare").ExpandSz("EventMessageFile", std::string(kSystem32) + "bare.dll");
+  SourceKey(m_, "System", "BareFirst")
+      .ExpandSz("EventMessageFile", std::string(kSystem32) + "bare.dll;" + kSystem32 + "second.dll");
+  SourceKey(m_, "System", "Blank")
+      .ExpandSz("EventMessageFile", std::string(kSystem32) + "blank.dll;" + kSystem32 + "second.dll");
+  SourceKey(m_, "System", "Breaks")
+      .ExpandSz("EventMessageFile", std::string(kSystem32) + "breaks.dll;" + kSystem32 + "second.dll");
 
   struct Case {
     const char* what;
@@ -135,6 +147,11 @@ TEST_F(RenderTest, Descriptions) {
       {"an unregistered source: low 16 bits and the strings",
        Event("Nobody", 0xC0000403, {"a", "b", "c"}), Fallback(1027, "Nobody", "a, b, c")},
       {"a registered source without the message", Event("Svc", 4242), Fallback(4242, "Svc", "")},
+      {"a file without messages", Event("Bare", 1001, {"ok"}), Fallback(1001, "Bare", "ok")},
+      {"a file without messages before the one with it", Event("BareFirst", 1001, {"ok"}),
+       "Status ok."},
+      {"an empty message is none: the next file's", Event("Blank", 1001, {"ok"}), "Status ok."},
+      {"a message of line breaks is found and trimmed to nothing", Event("Breaks", 1001, {"ok"}), ""},
       {"insert 99 of the first 100", Event("Svc", 1002, Numbered(120)), "s1 s99"},
       {"the fallback lists all 120 strings", Event("Nobody", 7, Numbered(120)),
        Fallback(7, "Nobody", [] {
