@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
   std::string error;
   if (!tov::terminal::StartProgram(argc, argv, &error)) {
-    std::fprintf(stderr, "tov: no machine to report on: %s\n", error.c_str());
+    std::fprintf(stderr, "tov: %s\n", error.c_str());
     return kExitNoReport;
   }
   return tov::terminal::FinalExitStatus(AfxWinMain());

@@ -4,6 +4,7 @@
 
 #include "platform/machine/current_machine.h"
 #include "platform/machine/machine_selection.h"
+#include "platform/posix/src/fault_injection.h"
 #include "platform/posix/src/program_resources.h"
 #include "platform/terminal/interrupt.h"
 
@@ -34,7 +35,10 @@ void AddProgramFile(machine::Machine& machine) {
 }
 
 bool StartProgram(int argc, char** argv, std::string* error) {
-  if (!machine::InstallFromEnvironment(error)) return false;
+  if (!machine::InstallFromEnvironment(error)) {
+    *error = "no machine to report on: " + *error;
+    return false;
+  }
   AddProgramFile(*machine::CurrentMachine());
 
   static std::vector<std::string> texts;
@@ -46,7 +50,8 @@ bool StartProgram(int argc, char** argv, std::string* error) {
   __argv = pointers.data();
 
   InstallInterruptHandlers();
-  return true;
+  // Last, so that the calls and allocations counted are the run's own.
+  return posix::InstallFaultPlanFromEnvironment(error);
 }
 
 int FinalExitStatus(int status) {

@@ -17,7 +17,9 @@ void AddProgramFile(machine::Machine& machine);
 /// publishes the arguments as
 /// __argc/__argv in the machine's ANSI code page, as the platform's C runtime
 /// gives them; and routes SIGINT, SIGTERM and SIGHUP to the terminal surface
-/// (interrupt.h). False, with `*error`, when the machine cannot be loaded.
+/// (interrupt.h); then installs the injected fault TOV_FAULT names, if any
+/// (posix/src/fault_injection.h). False, with `*error`, when there is no
+/// machine or TOV_FAULT is not a fault plan.
 bool StartProgram(int argc, char** argv, std::string* error);
 
 /// The process's exit status for a run that ended with `status`: 128 + the

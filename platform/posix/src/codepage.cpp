@@ -2,6 +2,7 @@
 #include <string>
 #include "win32_api.h"
 
+#include "platform/posix/src/fault_injection.h"
 #include "platform/posix/src/machine_access.h"
 
 namespace {
@@ -42,6 +43,7 @@ size_t DecodeUtf8(const unsigned char* s, size_t n, char32_t& out) {
 UINT GetACP(void) { return tov::posix::MachineAnsiCodePage(); }
 
 int MultiByteToWideChar(UINT CodePage, DWORD, LPCSTR src, int cb, LPWSTR dst, int cch) {
+  if (tov::posix::FaultFires("MultiByteToWideChar")) return 0;
   if (src == nullptr || cb == 0 || cch < 0 || (cch > 0 && dst == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <new>
 
+#include "platform/posix/src/fault_injection.h"
 #include "win32_api.h"
 
 namespace {
@@ -19,6 +20,8 @@ std::recursive_mutex& MutexIn(LPCRITICAL_SECTION cs) {
 }  // namespace
 
 BOOL InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION lpCriticalSection, DWORD) {
+  // The platform may lack the memory for the section's wait object.
+  if (tov::posix::FaultFires("InitializeCriticalSectionAndSpinCount")) return FALSE;
   InitializeCriticalSection(lpCriticalSection);
   return TRUE;
 }

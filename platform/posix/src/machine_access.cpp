@@ -4,11 +4,15 @@
 #include <cstdio>
 
 #include "platform/machine/current_machine.h"
+#include "platform/posix/src/fault_injection.h"
 #include "win32/strings.h"
 
 namespace tov::posix {
 
 machine::Machine* MachineFor(const char* operation) {
+  // An injected fault fails the call before it reaches the machine, with the
+  // last error its platform namesake would set.
+  if (FaultFires(operation)) return nullptr;
   machine::Machine* m = machine::CurrentMachine();
   if (m == nullptr) {
     // Said once per process: a run without a machine is a set-up mistake, and

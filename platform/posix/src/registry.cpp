@@ -43,7 +43,7 @@ const RegistryKey* Walk(const RegistryKey* key, const char* path) {
 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
   Machine* m = tov::posix::MachineFor("RegOpenKeyExA");
-  if (m == nullptr) return ERROR_NOT_READY;
+  if (m == nullptr) return static_cast<LONG>(GetLastError());
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   const RegistryKey* parent = KeyOf(*m, hKey);
@@ -64,7 +64,7 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                       LPBYTE lpData, LPDWORD lpcbData) {
   Machine* m = tov::posix::MachineFor("RegQueryValueExA");
-  if (m == nullptr) return ERROR_NOT_READY;
+  if (m == nullptr) return static_cast<LONG>(GetLastError());
   if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr)) {
     return ERROR_INVALID_PARAMETER;
   }
@@ -87,7 +87,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
 
 LONG RegCloseKey(HKEY hKey) {
   Machine* m = tov::posix::MachineFor("RegCloseKey");
-  if (m == nullptr) return ERROR_NOT_READY;
+  if (m == nullptr) return static_cast<LONG>(GetLastError());
   if (hKey == HKEY_LOCAL_MACHINE) return ERROR_SUCCESS;
   bool closed = m->Handles().Close(reinterpret_cast<uintptr_t>(hKey), {kRegistryKeyHandle});
   return closed ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;

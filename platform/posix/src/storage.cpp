@@ -18,6 +18,7 @@
 
 #include <unistd.h>
 
+#include "platform/posix/src/fault_injection.h"
 #include "win32_api.h"
 
 const IID IID_IStorage = {0x0000000B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -90,6 +91,8 @@ class WriteStream final : public RefCounted<IStream> {
   HRESULT Write(const void* pv, ULONG cb, ULONG* written) override {
     if (written != nullptr) *written = 0;
     if (pv == nullptr) return STG_E_INVALIDPOINTER;
+    DWORD fault = 0;
+    if (tov::posix::FaultFires("IStream::Write", &fault)) return static_cast<HRESULT>(fault);
     if (!gsf_output_write(out_, cb, static_cast<const guint8*>(pv))) {
       return errno == ENOSPC ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT;
     }
@@ -128,6 +131,8 @@ class WriteStorage final : public RefCounted<IStorage> {
     *stream = nullptr;
     std::string utf8;
     if (!ToUtf8(name, utf8) || utf8.empty() || utf8.size() > 31) return STG_E_INVALIDNAME;
+    DWORD fault = 0;
+    if (tov::posix::FaultFires("IStorage::CreateStream", &fault)) return static_cast<HRESULT>(fault);
     GsfOutput* out = gsf_outfile_new_child(root_, utf8.c_str(), FALSE);
     if (out == nullptr) return STG_E_INSUFFICIENTMEMORY;
     *stream = new WriteStream(this, out);
@@ -281,6 +286,8 @@ HRESULT StgCreateStorageEx(const WCHAR* pwcsName, DWORD grfMode, DWORD stgfmt, D
   *ppObjectOpen = nullptr;
   if (stgfmt != STGFMT_STORAGE || riid != IID_IStorage) return STG_E_INVALIDFUNCTION;
   if ((grfMode & (STGM_WRITE | STGM_READWRITE)) == 0) return STG_E_INVALIDFLAG;
+  DWORD fault = 0;
+  if (tov::posix::FaultFires("StgCreateStorageEx", &fault)) return static_cast<HRESULT>(fault);
   std::string path;
   if (pwcsName == nullptr) {
     char temp[] = "./~tovXXXXXX";
@@ -311,6 +318,21 @@ HRESULT StgCreateStorageEx(const WCHAR* pwcsName, DWORD grfMode, DWORD stgfmt, D
   }
   *ppObjectOpen = static_cast<IStorage*>(new WriteStorage(sink, root));
   return S_OK;
+}
+
+BOOL DeleteFileW(const WCHAR* lpFileName) {
+  std::string path;
+  if (!ToUtf8(lpFileName, path) || path.empty()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (unlink(path.c_str()) != 0) {
+    SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND
+                 : errno == ENOTDIR ? ERROR_PATH_NOT_FOUND
+                                    : ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return TRUE;
 }
 
 HRESULT StgOpenStorage(const WCHAR* pwcsName, IStorage*, DWORD, SNB, DWORD,
