@@ -87,6 +87,9 @@ BOOL CSCMService::ReadRegistry() {
 }
 
 ScopedRegistryKey CSCMService::OpenServiceKey(const char* pszSubKey) const {
+  // Without a name the path would end at the Services key itself, whose
+  // values belong to no service.
+  if (m_strServiceName.empty()) return nullptr;
   char szKey[MAX_PATH];
   int nLength = pszSubKey != nullptr
                     ? std::snprintf(szKey, sizeof szKey, "SYSTEM\\CurrentControlSet\\Services\\%s\\%s",

@@ -31,8 +31,8 @@ class CSCMService : public CObject {
   /// when it can be read. Always TRUE.
   BOOL ReadRegistry();
   /// Opens HKLM\SYSTEM\CurrentControlSet\Services\<name>, or its subkey
-  /// pszSubKey, for reading; null when it cannot be opened or its path does
-  /// not fit in MAX_PATH characters.
+  /// pszSubKey, for reading; null when the service has no name, when the key
+  /// cannot be opened or when its path does not fit in MAX_PATH characters.
   ScopedRegistryKey OpenServiceKey(const char* pszSubKey = nullptr) const;
   /// The path of the file that holds the service's code, from its service
   /// DLL, image path or (for a driver) its name; FALSE and empty when there

@@ -13,12 +13,15 @@
 #include "services/scm_file_ver_info.h"
 #include "services/scm_service.h"
 #include "services/scm_service_man.h"
+#include "tests/services/record_support.h"
 #include "win32_api.h"
 
 namespace {
 
 using tov::machine::Machine;
 using tov::machine::ScopedMachine;
+using tov::test::StoreRecord;
+using tov::test::Str;
 
 BOOL CollectFrom(Machine& m, CSCMServiceMan& man) {
   ScopedMachine use(m);
@@ -170,6 +173,37 @@ TEST(Collect, ReadsTheConfigurationOfEveryService) {
   // Each service: one call for the size and one for the configuration.
   EXPECT_EQ(m.Calls("QueryServiceConfigA"), 4);
   EXPECT_EQ(m.OpenHandles(), 0);
+}
+
+// A service that the manager lists with an empty name keeps its entry (its
+// display name and status) but names no service to open and no key of its
+// own: nothing else is read for it, not even the values of the Services key
+// itself. Its record starts with the empty name.
+TEST(Collect, AServiceWithAnEmptyName) {
+  Machine m;
+  m.AddService("").DisplayName("Nameless").KernelDriver().Running();
+  m.AddService("disk").KernelDriver().ImagePath("system32\\DRIVERS\\disk.sys");
+  m.Registry()
+      .Key("SYSTEM\\CurrentControlSet\\Services")
+      .Sz("Description", "not a service's")
+      .Sz("ImagePath", "C:\\not a service's.sys");
+  CSCMServiceMan man;
+  EXPECT_TRUE(CollectFrom(m, man));
+  EXPECT_EQ(Names(man), (std::vector<std::string>{"", "disk"}));
+  const CSCMService* nameless = man.m_pFirst;
+  EXPECT_EQ(nameless->m_strDisplayName, "Nameless");
+  EXPECT_EQ(nameless->m_status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_EQ(nameless->m_dwServiceType, 0u);
+  EXPECT_EQ(nameless->m_strDescription, "");
+  EXPECT_EQ(nameless->m_strBinaryPathName, "");
+  EXPECT_EQ(nameless->m_strServiceDll, "");
+  EXPECT_EQ(Find(man, "disk")->m_strBinaryPathName, "system32\\DRIVERS\\disk.sys");
+  EXPECT_EQ(m.OpenHandles(), 0);
+
+  Bytes stored = StoreRecord(const_cast<CSCMService&>(*nameless));
+  Bytes head = Cat({Str(""), Str("Nameless"), Str("")});
+  ASSERT_GE(stored.size(), head.size());
+  EXPECT_EQ(Hex(Bytes(stored.begin(), stored.begin() + static_cast<long>(head.size()))), Hex(head));
 }
 
 TEST(Collect, ServiceThatCannotBeOpenedStillGetsItsRegistryValues) {

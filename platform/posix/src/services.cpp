@@ -146,7 +146,8 @@ SC_HANDLE OpenServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, DWORD) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  if (lpServiceName == nullptr) {
+  // A service name has at least one character.
+  if (lpServiceName == nullptr || *lpServiceName == '\0') {
     SetLastError(ERROR_INVALID_NAME);
     return nullptr;
   }
