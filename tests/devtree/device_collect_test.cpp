@@ -171,6 +171,42 @@ TEST_F(DeviceCollect, UnreadableIdStopsAfterTheNeighbours) {
   for (const CCmLogConf* pLogConf : m_device.m_apLogConf) EXPECT_EQ(pLogConf, nullptr);
 }
 
+// Instance IDs at the 200-byte buffer: 199 characters and the NUL are read,
+// and the hardware key under the ID is found; 200 are not, and collection
+// stops after the neighbours with the ID as it was.
+TEST(DeviceCollectIds, At199And200Characters) {
+  for (size_t nLength : {199u, 200u}) {
+    SCOPED_TRACE(nLength);
+    const std::string id = "ROOT\\LONG\\" + std::string(nLength - 10, '7');
+    ASSERT_EQ(id.size(), nLength);
+    Machine m;
+    AddDeviceLibraries(m);
+    DeviceNode& node = m.Devices().Root("HTREE\\ROOT\\0").Child(id);
+    node.Prop(CM_DRP_DEVICEDESC, "Long one").Status(DN_STARTED, 0);
+    m.Registry().Key("SYSTEM\\CurrentControlSet\\Enum\\" + id).MultiSz("HardwareID", {"LONG\\HW"});
+    CCmDevice device;
+    device.m_strDeviceId = "earlier";
+    {
+      ScopedMachine use(m);
+      BoundApi api;
+      EXPECT_EQ(CollectDevice(device, node.Handle(), api.Api()), nLength < 200 ? TRUE : FALSE);
+    }
+    EXPECT_EQ(m.OpenHandles(), 0);
+    EXPECT_EQ(device.m_dnParent, 1u);
+    if (nLength < 200) {
+      EXPECT_EQ(device.m_strDeviceId, id);
+      EXPECT_EQ(device.m_strDeviceDesc, "Long one");
+      EXPECT_EQ(device.m_strHardwareIds, "LONG\\HW\n");
+      EXPECT_EQ(device.m_ulStatus, static_cast<ULONG>(DN_STARTED));
+    } else {
+      EXPECT_EQ(device.m_strDeviceId, "earlier");
+      EXPECT_EQ(device.m_strDeviceDesc, "");
+      EXPECT_EQ(device.m_strHardwareIds, "");
+      EXPECT_EQ(device.m_ulStatus, 0u);
+    }
+  }
+}
+
 TEST_F(DeviceCollect, TakesTheClassCharacteristicsWhenTheDeviceHasNone) {
   AddDeviceLibraries(m);
   DeviceNode& node = m.Devices().Root("HTREE\\ROOT\\0").Child("ROOT\\NET\\0000");
