@@ -1,13 +1,15 @@
 """Checks a report file: that olefile opens it as a compound file with the
-five streams and nothing else, that our own loader (report_summary) reads
-every stream to its end, and, given the machine fixture it was made from,
-that it holds what the machine holds.
+five streams and nothing else, that the reader tovdump reads every stream to
+its end, and, given the machine fixture it was made from, that it holds what
+the machine holds. Also the frame the end-to-end scenarios share.
 
-    python3 check_report.py <report> <report_summary> [<fixture.json> [<skip flags>]]
+    python3 check_report.py <report> <tovdump> [<fixture.json> [<skip flags>]]
 """
 import json
+import os
 import subprocess
 import sys
+import tempfile
 
 import olefile
 
@@ -21,20 +23,78 @@ class ReportError(Exception):
     pass
 
 
+def fail(message):
+    raise ReportError(message)
+
+
 def expect(condition, message):
     if not condition:
-        raise ReportError(message)
+        fail(message)
 
 
-def load_summary(report, summary_program, runner=()):
-    """What our own loader reads from the report, as a dict."""
-    done = subprocess.run([*runner, summary_program, report], capture_output=True, timeout=600)
-    expect(done.returncode == 0, "report_summary failed: %s" % done.stderr.decode(errors="replace"))
-    return json.loads(done.stdout)
+def run_scenario(scenarios, prefix):
+    """Runs the scenario named on the command line in a fresh folder of its
+    own, and exits with its failure, if any."""
+    name = sys.argv[1]
+    with tempfile.TemporaryDirectory(prefix=prefix) as folder:
+        os.chdir(folder)
+        try:
+            scenarios[name]()
+        except ReportError as e:
+            sys.exit("%s: %s" % (name, e))
+        finally:
+            os.chdir("/")
+    print("%s: passed" % name)
+
+
+def run_dump(dump_program, *args, runner=(), codepage="28591"):
+    """tovdump's output; it must succeed. Texts are read as ISO-8859-1 unless
+    said otherwise, so each byte of a report's text is the character of the
+    same number."""
+    command = ["diff", *args[1:]] if args and args[0] == "diff" else list(args)
+    command[1 if args and args[0] == "diff" else 0:0] = ["--codepage", codepage]
+    done = subprocess.run([*runner, dump_program, *command], capture_output=True, timeout=600)
+    expect(done.returncode == 0, "tovdump %s failed: %s" % (" ".join(args), done.stderr.decode(errors="replace")))
+    # The Windows build writes its lines with CR LF.
+    return done.stdout.decode("utf-8").replace("\r\n", "\n")
+
+
+def load_summary(report, dump_program, runner=()):
+    """What tovdump reads from the report, as a dict of the values the
+    checks compare."""
+    return summary_from_dump(json.loads(run_dump(dump_program, report, runner=runner)))
+
+
+def summary_from_dump(dump):
+    streams = dump["streams"]
+    for name, stream in streams.items():
+        expect(stream["status"] == "loaded" and "error" not in stream, "%s: %s" % (name, stream))
+    record = {name: stream["record"] for name, stream in streams.items()}
+    devman = record["DevMan"]
+    devices, todo = [], [(d, None) for d in reversed(devman["devices"])]
+    while todo:  # pre-order, as the tree is walked
+        device, parent = todo.pop()
+        devices.append({"id": device["device_id"], "parent": parent, "description": device["device_desc"],
+                        "driverFiles": device["driver_files"]})
+        todo.extend((child, device["device_id"]) for child in reversed(device["children"]))
+    info = devman["system_info"]
+    services = [{"name": s["service_name"], "displayName": s["display_name"], "binaryPath": s["binary_path_name"],
+                 "fileVersion": s["ver_info"]["file_version"] if s["ver_info"] else None}
+                for s in record["Services"]["services"]]
+    logs = []
+    for name in ("EvLog_System", "EvLog_Norvan", "EvLog_Security"):
+        log = record[name]
+        events = [{"eventId": (e["record"] or {}).get("event_id", 0), "source": (e["record"] or {}).get("source", ""),
+                   "message": e["message"], "category": e["category"], "user": e["user"]} for e in log["events"]]
+        logs.append({"name": log["log_name"], "count": log["count"], "events": events})
+    return {"streams": {name: {"size": s["bytes"], "used": s["bytes"]} for name, s in streams.items()},
+            "devman": {"version": devman["cm_version"], "state": devman["global_state"],
+                       "computer": info["computer_name"] if info else None, "devices": devices},
+            "services": services, "logs": logs}
 
 
 def check_container(report, summary):
-    """The compound file as olefile sees it, against what our loader read."""
+    """The compound file as olefile sees it, against what tovdump read."""
     expect(olefile.isOleFile(report), "%s is not a compound file" % report)
     ole = olefile.OleFileIO(report)
     try:
@@ -44,7 +104,7 @@ def check_container(report, summary):
         for name in STREAMS:
             size = len(ole.openstream(name).read())
             loaded = summary["streams"][name]
-            expect(loaded["size"] == size, "%s: olefile reads %d bytes, the loader %d" % (name, size, loaded["size"]))
+            expect(loaded["size"] == size, "%s: olefile reads %d bytes, tovdump %d" % (name, size, loaded["size"]))
             expect(loaded["used"] == size, "%s: the record ends at %d of %d bytes" % (name, loaded["used"], size))
     finally:
         ole.close()
@@ -98,8 +158,8 @@ def device_ids(node, out=None):
 
 
 def main():
-    report, summary_program = sys.argv[1], sys.argv[2]
-    summary = load_summary(report, summary_program)
+    report, dump_program = sys.argv[1], sys.argv[2]
+    summary = load_summary(report, dump_program)
     check_container(report, summary)
     if len(sys.argv) > 3:
         with open(sys.argv[3]) as f:

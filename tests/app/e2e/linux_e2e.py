@@ -1,12 +1,13 @@
 """End-to-end runs of the Linux program on machine fixtures and on a captured
 Linux tree: the report it writes (checked by olefile and by our own loader
-against the fixture, and by tovdump), its exit statuses, its messages,
+against the fixture by the reader tovdump, whose summary and diff are
+checked too), its exit statuses, its messages,
 Ctrl-C, and its keys on a terminal.
 
     python3 linux_e2e.py <scenario>
 
-TOV_BIN names the program, TOV_SUMMARY the report loader, TOV_DUMP the
-reader tovdump, TOV_FIXTURES the fixtures folder. Each scenario runs in a
+TOV_BIN names the program, TOV_DUMP the reader tovdump, TOV_FIXTURES the
+fixtures folder. Each scenario runs in a
 fresh folder of its own.
 """
 import fcntl
@@ -16,7 +17,6 @@ import pty
 import select
 import signal
 import subprocess
-import sys
 import tempfile
 import termios
 import time
@@ -25,7 +25,6 @@ import check_report
 import make_big_machine
 
 TOV = os.environ["TOV_BIN"]
-SUMMARY = os.environ["TOV_SUMMARY"]
 DUMP = os.environ["TOV_DUMP"]
 FIXTURES = os.environ["TOV_FIXTURES"]
 FULL = os.path.join(FIXTURES, "full_machine.json")
@@ -41,8 +40,7 @@ STAGE_LINES = [
 USAGE_START = "tov: Usage: tov [/hwnd:<parentwnd>] [/sdm] [/sdd] [/ssr] [/sse] [/see] [/sce] <filename>\n\nWhere:\n"
 
 
-def fail(message):
-    raise check_report.ReportError(message)
+fail = check_report.fail
 
 
 def run(args, machine=FULL, live_root=None, **kw):
@@ -72,7 +70,7 @@ def expect_empty_folder():
 def full():
     done = run(["report.dat"])
     expect_run(done, 0, "".join(line + "\n" for line in STAGE_LINES))
-    summary = check_report.load_summary("report.dat", SUMMARY)
+    summary = check_report.load_summary("report.dat", DUMP)
     check_report.check_container("report.dat", summary)
     with open(FULL) as f:
         check_report.check_against_fixture(summary, json.load(f))
@@ -92,31 +90,53 @@ def full():
     versions = {s["name"]: s["fileVersion"] for s in summary["services"]}
     if versions != {"disk": "5.1.2600.0 (xpsp.080413-2111)", "Spooler": "5.1.2600.5512", "NoImage": None}:
         fail("service versions %s" % versions)
+    # The summary a person reads first.
+    text = dump("--summary", "report.dat")
+    starts = ["computer: %s (" % summary["devman"]["computer"], "devices: %d," % len(summary["devman"]["devices"]),
+              "services: %d (" % len(summary["services"])]
+    starts += ["events %s: %d" % (log["name"], len(log["events"])) for log in summary["logs"]]
+    lines = text.splitlines()
+    missing = [start for start in starts if not any(line.startswith(start) for line in lines)]
+    if missing:
+        fail("summary lacks %s:\n%s" % (missing, text))
 
 
 def skips():
     done = run(["/ssr", "-SSE:yes", "/sce", "/sdd", "report.dat"])
     expect_run(done, 0, STAGE_LINES[0] + "\n")
-    summary = check_report.load_summary("report.dat", SUMMARY)
+    summary = check_report.load_summary("report.dat", DUMP)
     check_report.check_container("report.dat", summary)
     with open(FULL) as f:
-        check_report.check_against_fixture(summary, json.load(f), 0x02 | 0x04 | 0x48 | 0x10)
+        fixture = json.load(f)
+    check_report.check_against_fixture(summary, fixture, 0x02 | 0x04 | 0x48 | 0x10)
     if any(d["driverFiles"] for d in summary["devman"]["devices"]):
         fail("driver files without the detail pass")
+    # What the skipped stages left out, as tovdump's diff from a full report.
+    expect_run(run(["full.dat"]), 0)
+    diff = json.loads(dump("diff", "--json", "full.dat", "report.dat"))
+    if diff["services"]["removed"] != list(fixture["services"]) or diff["services"]["added"]:
+        fail("services diff %s" % diff["services"])
+    for log in check_report.LOGS:  # every log was skipped
+        removed = diff["events " + log]["removed"]
+        want = len(check_report.expected_events(fixture, log))
+        if len(removed) != want or diff["events " + log]["added"]:
+            fail("events %s diff %s, expected %d removed" % (log, diff["events " + log], want))
+    if diff["devices"]["added"] or diff["devices"]["removed"]:
+        fail("devices diff %s" % diff["devices"])
 
 
 def replace():
     with open("report.dat", "wb") as old:
         old.write(b"x" * 200000)
     expect_run(run(["report.dat"]), 0)
-    summary = check_report.load_summary("report.dat", SUMMARY)
+    summary = check_report.load_summary("report.dat", DUMP)
     check_report.check_container("report.dat", summary)
 
 
 def relative():
     os.mkdir("out")
     expect_run(run(["out/../out/report.dat"]), 0)
-    check_report.check_container("out/report.dat", check_report.load_summary("out/report.dat", SUMMARY))
+    check_report.check_container("out/report.dat", check_report.load_summary("out/report.dat", DUMP))
 
 
 def usage():
@@ -152,10 +172,7 @@ def no_machine():
 
 
 def dump(*args):
-    done = subprocess.run([DUMP, "--codepage", "65001", *args], capture_output=True, text=True, timeout=300)
-    if done.returncode != 0:
-        fail("tovdump %s: status %d: %s" % (args, done.returncode, done.stderr))
-    return done.stdout
+    return check_report.run_dump(DUMP, *args, codepage="65001")
 
 
 def live_root():
@@ -163,7 +180,7 @@ def live_root():
     TOV_LIVE_ROOT: here the tree captured from a real machine."""
     done = run(["report.dat"], machine=None, live_root=os.path.join(FIXTURES, "live_root"))
     expect_run(done, 0, "".join(line + "\n" for line in STAGE_LINES))
-    check_report.check_container("report.dat", check_report.load_summary("report.dat", SUMMARY))
+    check_report.check_container("report.dat", check_report.load_summary("report.dat", DUMP))
     summary = dump("--summary", "report.dat")
     if "computer: VM (Windows directory /usr)" not in summary:
         fail("system record in the summary:\n%s" % summary)
@@ -284,7 +301,7 @@ def terminal_keys():
             fail("exit status %d; output %r" % (status, term.output[-500:]))
         if b"\x1b[?25l" not in term.output or not term.output.rstrip(b"\r\n").endswith(b"\x1b[?25h"):
             fail("the cursor is not given back: %r" % term.output[-200:])
-        check_report.check_container("report.dat", check_report.load_summary("report.dat", SUMMARY))
+        check_report.check_container("report.dat", check_report.load_summary("report.dat", DUMP))
     finally:
         os.remove(machine)
 
@@ -300,7 +317,7 @@ def terminal_skip():
         status = term.finish()
         if status != 0:
             fail("exit status %d" % status)
-        summary = check_report.load_summary("report.dat", SUMMARY)
+        summary = check_report.load_summary("report.dat", DUMP)
         with_files = [d["id"] for d in summary["devman"]["devices"] if d["driverFiles"]]
         # Skip may come before the first device with a driver: none is fine.
         if len(with_files) >= devices // 2:
@@ -330,18 +347,5 @@ SCENARIOS = {f.__name__: f for f in (full, skips, replace, relative, usage, miss
                                      live_root, interrupt, terminal_keys, terminal_skip, terminal_ctrl_c)}
 
 
-def main():
-    scenario = SCENARIOS[sys.argv[1]]
-    with tempfile.TemporaryDirectory(prefix="tov-e2e-") as folder:
-        os.chdir(folder)
-        try:
-            scenario()
-        except check_report.ReportError as e:
-            sys.exit("%s: %s" % (sys.argv[1], e))
-        finally:
-            os.chdir("/")
-    print("%s: passed" % sys.argv[1])
-
-
 if __name__ == "__main__":
-    main()
+    check_report.run_scenario(SCENARIOS, "tov-e2e-")

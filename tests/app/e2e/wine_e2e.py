@@ -7,16 +7,15 @@ files crossing between the builds.
     python3 wine_e2e.py <scenario>
 
 Environment: TOV_WINE_RUN (tests/wine/wine-run), TOV_EXE, TOV_PROBE,
-TOV_SUMMARY_EXE (the loader built for Windows), TOV_SCREENSHOTS (folder for
+TOV_DUMP_EXE (the reader built for Windows), TOV_SCREENSHOTS (folder for
 the pictures), and from a Linux build, when there is one: TOV_NATIVE_TOV,
-TOV_NATIVE_SUMMARY, TOV_FIXTURES.
+TOV_NATIVE_DUMP, TOV_FIXTURES.
 """
 import json
 import os
 import queue
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 
@@ -25,7 +24,7 @@ import check_report
 WINE_RUN = os.environ["TOV_WINE_RUN"]
 TOV_EXE = os.environ["TOV_EXE"]
 PROBE = os.environ["TOV_PROBE"]
-SUMMARY_EXE = os.environ["TOV_SUMMARY_EXE"]
+DUMP_EXE = os.environ["TOV_DUMP_EXE"]
 SHOTS = os.environ["TOV_SCREENSHOTS"]
 SKIPPED = 77
 
@@ -42,8 +41,7 @@ WS_EX_APPWINDOW = 0x40000
 WM_COMMAND = 0x111
 
 
-def fail(message):
-    raise check_report.ReportError(message)
+fail = check_report.fail
 
 
 class Program:
@@ -147,15 +145,22 @@ def check_about_box(about, progress):
         fail("no icon in the About box")
 
 
+def native_dump():
+    native = os.environ.get("TOV_NATIVE_DUMP")
+    return native if native and os.path.exists(native) else None
+
+
 def summaries(report):
-    """The report as Wine's ole32 reads it, and as libgsf reads it when the Linux loader is there."""
-    wine = check_report.load_summary(report, SUMMARY_EXE, runner=[WINE_RUN])
-    native = os.environ.get("TOV_NATIVE_SUMMARY")
-    if native and os.path.exists(native):
-        gsf = check_report.load_summary(report, native)
-        if gsf != wine:
+    """The report as tovdump reads it through Wine's ole32, and through
+    libgsf when the Linux build is there: its JSON and its summary alike."""
+    wine = check_report.run_dump(DUMP_EXE, report, runner=[WINE_RUN])
+    wine_text = check_report.run_dump(DUMP_EXE, "--summary", report, runner=[WINE_RUN])
+    if native_dump():
+        if check_report.run_dump(native_dump(), report) != wine:
             fail("libgsf and ole32 read the report differently")
-    return wine
+        if check_report.run_dump(native_dump(), "--summary", report) != wine_text:
+            fail("the summary differs between the builds:\n%s" % wine_text)
+    return check_report.summary_from_dump(json.loads(wine))
 
 
 def run_with_about():
@@ -226,36 +231,31 @@ def owner_window():
 
 
 def linux_report():
-    """A report written on Linux, read by Wine's ole32 as libgsf reads it."""
+    """Reports written on Linux, read by Wine's ole32 as libgsf reads them."""
     native_tov = os.environ.get("TOV_NATIVE_TOV")
     if not native_tov or not os.path.exists(native_tov):
         print("linux_report: no Linux build to take a report from")
         sys.exit(SKIPPED)
     fixture = os.path.join(os.environ["TOV_FIXTURES"], "full_machine.json")
-    done = subprocess.run([native_tov, "linux.dat"], env=dict(os.environ, TOV_MACHINE=fixture),
-                          capture_output=True, timeout=120)
-    if done.returncode != 0:
-        fail("the Linux program failed: %s" % done.stderr)
+    for args in (["linux.dat"], ["/ssr", "fewer.dat"]):
+        done = subprocess.run([native_tov, *args], env=dict(os.environ, TOV_MACHINE=fixture),
+                              capture_output=True, timeout=120)
+        if done.returncode != 0:
+            fail("the Linux program failed: %s" % done.stderr)
     summary = summaries("linux.dat")
     with open(fixture) as f:
         check_report.check_against_fixture(summary, json.load(f))
+    # The two reports compared by both builds of the reader.
+    wine = check_report.run_dump(DUMP_EXE, "diff", "linux.dat", "fewer.dat", runner=[WINE_RUN])
+    if native_dump() and check_report.run_dump(native_dump(), "diff", "linux.dat", "fewer.dat") != wine:
+        fail("the diff differs between the builds:\n%s" % wine)
+    removed = "services: 0 added, %d removed, 0 changed" % len(summary["services"])
+    if removed not in wine:
+        fail("diff without %r:\n%s" % (removed, wine))
 
 
 SCENARIOS = {f.__name__: f for f in (run_with_about, usage_box, owner_window, linux_report)}
 
 
-def main():
-    scenario = SCENARIOS[sys.argv[1]]
-    with tempfile.TemporaryDirectory(prefix="tov-wine-e2e-") as folder:
-        os.chdir(folder)
-        try:
-            scenario()
-        except check_report.ReportError as e:
-            sys.exit("%s: %s" % (sys.argv[1], e))
-        finally:
-            os.chdir("/")
-    print("%s: passed" % sys.argv[1])
-
-
 if __name__ == "__main__":
-    main()
+    check_report.run_scenario(SCENARIOS, "tov-wine-e2e-")
