@@ -16,6 +16,8 @@ void LoadLiveMachine(const LiveRoot& where, Machine& machine) {
   posix::AddSystemLibraries(machine);
   LoadLiveDevices(where, machine);
   LoadLiveSystem(where, machine);
+  LoadLiveServices(where, machine);
+  LoadLiveEventLogs(where, machine);
 }
 
 }  // namespace tov::machine::live

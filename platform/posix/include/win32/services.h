@@ -15,6 +15,7 @@ TOV_DECLARE_HANDLE(SC_HANDLE);
 #endif
 #define ERROR_SERVICE_DOES_NOT_EXIST 1060L
 #define ERROR_DATABASE_DOES_NOT_EXIST 1065L
+#define ERROR_SERVICE_SPECIFIC_ERROR 1066L
 #define RPC_S_SERVER_UNAVAILABLE 1722L
 
 // Service types: drivers, Win32 services, and the masks that select them.

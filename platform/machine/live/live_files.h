@@ -1,0 +1,45 @@
+/// Reading files below the live source's root. Paths are given as on the real
+/// system ("/etc/systemd/system/cron.service"); symbolic links are followed
+/// inside the root, so an absolute link target in a captured tree
+/// ("/lib/systemd/system/x.service") names the captured file, never the host's.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/machine/live/live_source.h"
+
+namespace tov::machine::live {
+
+/// `path` with every symbolic link of it replaced by its target, resolved
+/// inside the root; components that do not exist are kept as they are.
+/// Nothing for a chain of links that does not end (a loop).
+std::optional<std::string> ResolvePath(const LiveRoot& where, std::string_view path);
+
+/// The whole of a regular file; nothing when it cannot be read.
+std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path);
+/// The first line of a file (an attribute file of sysfs or proc), blanks at
+/// its ends removed; empty when it cannot be read.
+std::string ReadAttribute(const LiveRoot& where, std::string_view path);
+
+/// True for a regular file, after links.
+bool IsFile(const LiveRoot& where, std::string_view path);
+/// True for a directory, after links.
+bool IsDirectory(const LiveRoot& where, std::string_view path);
+
+/// The target of the symbolic link `path` itself, as stored; nothing when
+/// `path` is not a link.
+std::optional<std::string> ReadLink(const LiveRoot& where, std::string_view path);
+
+/// The names in a directory (after links), sorted, without "." and "..";
+/// empty when it cannot be read.
+std::vector<std::string> ListDirectory(const LiveRoot& where, std::string_view path);
+
+/// The last component of a path.
+std::string_view BaseName(std::string_view path);
+/// `text` without blanks (space, tab, CR, LF) at its ends.
+std::string_view Trim(std::string_view text);
+
+}  // namespace tov::machine::live

@@ -1,0 +1,189 @@
+#include "platform/machine/live/live_services_versions.h"
+
+#include <stdexcept>
+#include <string_view>
+
+#include "platform/machine/live/live_files.h"
+#include "platform/machine/version_resource.h"
+
+namespace tov::machine::live {
+
+namespace {
+
+constexpr const char* kDpkgInfo = "/var/lib/dpkg/info";
+constexpr const char* kDpkgStatus = "/var/lib/dpkg/status";
+
+// The other name of a path on a merged /usr: "/usr/lib/x" for "/lib/x" and back.
+std::string MergedUsrAlias(const std::string& path) {
+  for (const char* top : {"/bin/", "/sbin/", "/lib/", "/lib32/", "/lib64/", "/libx32/"}) {
+    std::string_view t(top);
+    if (path.compare(0, t.size(), t) == 0) return "/usr" + path;
+    if (path.compare(0, 4 + t.size(), "/usr" + std::string(t)) == 0) return path.substr(4);
+  }
+  return {};
+}
+
+// Calls `line` for every line of `text`.
+template <class OnLine>
+void ForEachLine(std::string_view text, OnLine line) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    line(text.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+// The facts of the installed packages among `wanted` (keys "name" or
+// "name:arch") from the status file.
+std::map<std::string, PackageFacts> ReadStatus(const LiveRoot& where,
+                                               const std::set<std::string>& wanted) {
+  std::map<std::string, PackageFacts> found;
+  std::optional<std::string> status = ReadFile(where, kDpkgStatus);
+  if (!status) return found;
+
+  PackageFacts facts;
+  std::string arch, state;
+  std::string field;  // the field the current line belongs to (continuation lines)
+  auto finish = [&] {
+    if (!facts.name.empty() && state.size() >= 10 &&
+        state.compare(state.size() - 10, 10, " installed") == 0) {
+      for (const std::string& key : {facts.name, facts.name + ":" + arch}) {
+        if (wanted.count(key) != 0 && found.count(key) == 0) found[key] = facts;
+      }
+    }
+    facts = PackageFacts();
+    arch.clear();
+    state.clear();
+  };
+  ForEachLine(*status, [&](std::string_view line) {
+    if (Trim(line).empty()) {
+      finish();
+      return;
+    }
+    if (line[0] == ' ' || line[0] == '\t') return;  // continuation of `field`
+    size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return;
+    field = std::string(line.substr(0, colon));
+    std::string value(Trim(line.substr(colon + 1)));
+    if (field == "Package") facts.name = value;
+    else if (field == "Architecture") arch = value;
+    else if (field == "Status") state = value;
+    else if (field == "Version") facts.version = value;
+    else if (field == "Maintainer") facts.maintainer = value;
+    else if (field == "Description") facts.summary = value;
+  });
+  finish();
+  return found;
+}
+
+void AddString(VersionResource& resource, std::string_view name, const std::string& value) {
+  if (!value.empty()) resource.String("040904b0", name, value);
+}
+
+}  // namespace
+
+PackageOwners PackageOwners::Find(const LiveRoot& where, const std::set<std::string>& paths) {
+  // Each name a file may be listed under -> the path asked for.
+  std::map<std::string, std::string, std::less<>> wanted;
+  for (const std::string& path : paths) {
+    wanted.emplace(path, path);
+    std::string alias = MergedUsrAlias(path);
+    if (!alias.empty()) wanted.emplace(alias, path);
+  }
+
+  PackageOwners owners;
+  std::set<std::string> keys;
+  if (!wanted.empty()) {
+    for (const std::string& name : ListDirectory(where, kDpkgInfo)) {
+      if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".list") != 0) continue;
+      std::optional<std::string> list = ReadFile(where, std::string(kDpkgInfo) + "/" + name);
+      if (!list) continue;
+      std::string key = name.substr(0, name.size() - 5);
+      ForEachLine(*list, [&](std::string_view line) {
+        auto it = wanted.find(line);
+        if (it != wanted.end() && owners.owner_.emplace(it->second, key).second) keys.insert(key);
+      });
+    }
+  }
+  owners.packages_ = ReadStatus(where, keys);
+  return owners;
+}
+
+const PackageFacts* PackageOwners::OwnerOf(const std::string& path) const {
+  auto owner = owner_.find(path);
+  if (owner == owner_.end()) return nullptr;
+  auto facts = packages_.find(owner->second);
+  return facts == packages_.end() ? nullptr : &facts->second;
+}
+
+VersionNumbers ParseVersionNumbers(const std::string& text) {
+  std::string_view version(text);
+  size_t epoch = version.find(':');
+  if (epoch != std::string_view::npos) version.remove_prefix(epoch + 1);
+  size_t dash = version.rfind('-');
+  std::string_view upstream = version.substr(0, dash);
+  std::string_view revision = dash == std::string_view::npos ? "" : version.substr(dash + 1);
+
+  // The first `count` runs of digits of `part`, into `out`.
+  auto numbers = [](std::string_view part, uint16_t* out, int count) {
+    size_t i = 0;
+    for (int n = 0; n < count; ++n) {
+      while (i < part.size() && (part[i] < '0' || part[i] > '9')) ++i;
+      if (i == part.size()) return;
+      uint32_t value = 0;
+      for (; i < part.size() && part[i] >= '0' && part[i] <= '9'; ++i) {
+        value = value * 10 + static_cast<uint32_t>(part[i] - '0');
+        if (value > 0xFFFF) value = 0xFFFF;
+      }
+      out[n] = static_cast<uint16_t>(value);
+    }
+  };
+  VersionNumbers result;
+  numbers(upstream, result.part, 3);
+  // A revision that does not start with a digit ("amd64") has no number.
+  if (!revision.empty() && revision[0] >= '0' && revision[0] <= '9') {
+    numbers(revision, result.part + 3, 1);
+  }
+  return result;
+}
+
+std::vector<uint8_t> BuildVersionBlock(const std::string& path, const PackageFacts* package,
+                                       const ModuleFacts* module) {
+  if (package == nullptr && module == nullptr) return {};
+  static const PackageFacts kNoPackage;
+  static const ModuleFacts kNoModule;
+  const PackageFacts& p = package != nullptr ? *package : kNoPackage;
+  const ModuleFacts& m = module != nullptr ? *module : kNoModule;
+
+  std::string file_name(BaseName(path));
+  std::string file_version = !m.version.empty() ? m.version
+                             : !m.release.empty() ? m.release
+                                                  : p.version;
+  std::string product_version = !p.version.empty() ? p.version : m.release;
+
+  VersionNumbers fv = ParseVersionNumbers(file_version);
+  VersionNumbers pv = ParseVersionNumbers(product_version);
+  VersionResource resource;
+  resource.FileVersion(fv.part[0], fv.part[1], fv.part[2], fv.part[3])
+      .ProductVersion(pv.part[0], pv.part[1], pv.part[2], pv.part[3])
+      .FileType(module != nullptr ? VFT_DRV : VFT_APP)
+      .Translation(0x0409, 0x04B0);
+  AddString(resource, "FileVersion", file_version);
+  AddString(resource, "FileDescription", !m.description.empty() ? m.description : p.summary);
+  AddString(resource, "CompanyName", p.maintainer);
+  AddString(resource, "ProductName", p.name);
+  AddString(resource, "ProductVersion", product_version);
+  AddString(resource, "InternalName", !m.name.empty() ? m.name : file_name);
+  AddString(resource, "OriginalFilename", file_name);
+  AddString(resource, "LegalCopyright", m.license);
+  AddString(resource, "Comments", m.author);
+  try {
+    return resource.Build();
+  } catch (const std::length_error&) {
+    return {};  // texts too long for a block: the file has no version resource
+  }
+}
+
+}  // namespace tov::machine::live
