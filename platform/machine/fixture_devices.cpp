@@ -10,11 +10,6 @@ namespace tov::machine {
 
 namespace {
 
-struct NamedValue {
-  const char* name;
-  uint32_t value;
-};
-
 const NamedValue kProperties[] = {
     {"DEVICEDESC", CM_DRP_DEVICEDESC},
     {"HARDWAREID", CM_DRP_HARDWAREID},
@@ -56,22 +51,6 @@ const NamedValue kResourceTypes[] = {
     {"DEVICEPRIVATE", ResType_DevicePrivate},
 };
 
-// A number, or one of the names of `table`.
-template <size_t N>
-uint32_t Named(const FixtureNode& node, const NamedValue (&table)[N], const char* what) {
-  if (node.Json().is_number()) return node.Uint32();
-  std::string name = node.Word();
-  for (const NamedValue& entry : table) {
-    if (name == entry.name) return entry.value;
-  }
-  node.Fail("unknown " + std::string(what) + " \"" + name + "\"");
-}
-
-bool Flag(const FixtureNode& node) {
-  if (!node.Json().is_boolean()) node.Fail("expected true or false");
-  return node.Json().get<bool>();
-}
-
 // A property by its name without "CM_DRP_", or by its number as decimal text.
 ULONG PropertyCode(const std::string& name, const FixtureNode& node) {
   for (const NamedValue& entry : kProperties) {
@@ -107,7 +86,7 @@ void ParseConfiguration(const FixtureNode& body, DeviceNode& node) {
   auto type = body.Find("type");
   if (!type) body.Fail("a configuration needs a \"type\"");
   auto priority = body.Find("priority");
-  LogConfig& conf = node.LogConf(Named(*type, kConfigurationTypes, "configuration type"),
+  LogConfig& conf = node.LogConf(type->Named(kConfigurationTypes, "configuration type"),
                                  priority ? priority->Uint32() : LCPRI_NORMAL);
   auto resources = body.Find("resources");
   if (!resources) return;
@@ -115,7 +94,7 @@ void ParseConfiguration(const FixtureNode& body, DeviceNode& node) {
     resource.AllowOnly({"type", "hex", "unreadableSize"});
     auto res_type = resource.Find("type");
     if (!res_type) resource.Fail("a resource needs a \"type\"");
-    RESOURCEID id = Named(*res_type, kResourceTypes, "resource type");
+    RESOURCEID id = res_type->Named(kResourceTypes, "resource type");
     auto hex = resource.Find("hex");
     auto unreadable = resource.Find("unreadableSize");
     if (hex.has_value() == unreadable.has_value()) {
@@ -146,7 +125,7 @@ void ParseNode(const FixtureNode& body, DeviceNode& node) {
     node.Status(flags, problem ? problem->Uint32() : 0);
   }
   if (auto no_status = body.Find("noStatus")) {
-    if (Flag(*no_status)) node.NoStatus();
+    if (no_status->Flag()) node.NoStatus();
   }
   if (auto configurations = body.Find("configurations")) {
     for (const FixtureNode& conf : configurations->Elements()) ParseConfiguration(conf, node);
@@ -194,10 +173,10 @@ void ParseDriver(const FixtureNode& body, DeviceModel& devices) {
     for (const FixtureNode& file : files->Elements()) driver.File(file.Text());
   }
   if (auto n = body.Find("excludedFromSelect")) {
-    if (Flag(*n)) driver.ExcludedFromSelect();
+    if (n->Flag()) driver.ExcludedFromSelect();
   }
   if (auto n = body.Find("refusesInstallFiles")) {
-    if (Flag(*n)) driver.RefusesInstallFiles();
+    if (n->Flag()) driver.RefusesInstallFiles();
   }
 }
 

@@ -76,8 +76,7 @@ void ParseEventLogsSection(const FixtureNode& section, Machine& machine) {
     body.AllowOnly({"refused", "records"});
     EventLog& log = machine.EventLogs().Log(name);
     if (auto refused = body.Find("refused")) {
-      if (!refused->Json().is_boolean()) refused->Fail("expected true or false");
-      if (refused->Json().get<bool>()) log.Refuse();
+      if (refused->Flag()) log.Refuse();
     }
     if (auto records = body.Find("records")) {
       for (const FixtureNode& record : records->Elements()) ParseRecord(record, machine, log);

@@ -86,6 +86,20 @@ uint32_t FixtureNode::Uint32() const {
   return static_cast<uint32_t>(v);
 }
 
+bool FixtureNode::Flag() const {
+  if (!json_->is_boolean()) Fail("expected true or false");
+  return json_->get<bool>();
+}
+
+uint32_t FixtureNode::Named(const NamedValue* table, size_t count, const char* what) const {
+  if (json_->is_number()) return Uint32();
+  std::string name = Word();
+  for (size_t i = 0; i < count; ++i) {
+    if (name == table[i].name) return table[i].value;
+  }
+  Fail("unknown " + std::string(what) + " \"" + name + "\"");
+}
+
 int64_t FixtureNode::Int64() const {
   Expect(json_->is_number_integer(), "a whole number");
   if (json_->is_number_unsigned() &&

@@ -4,6 +4,7 @@
 /// parser states what it expects and never checks by hand.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -28,6 +29,12 @@ class FixtureError : public std::runtime_error {
   std::string path_;
 };
 
+/// A name of the fixture's vocabulary and the number it stands for.
+struct NamedValue {
+  const char* name;
+  uint32_t value;
+};
+
 class FixtureNode {
  public:
   /// `code_page` is the machine's ANSI code page, into which texts are converted.
@@ -45,6 +52,15 @@ class FixtureNode {
   uint32_t Uint32() const;
   uint64_t Uint64() const;
   int64_t Int64() const;
+  /// JSON true or false.
+  bool Flag() const;
+  /// A whole JSON number, or one of the names of `table`; `what` names the
+  /// kind of value in the failure message.
+  template <size_t N>
+  uint32_t Named(const NamedValue (&table)[N], const char* what) const {
+    return Named(table, N, what);
+  }
+  uint32_t Named(const NamedValue* table, size_t count, const char* what) const;
   /// A JSON string of hexadecimal byte pairs, blanks allowed between bytes.
   std::vector<uint8_t> Hex() const;
 

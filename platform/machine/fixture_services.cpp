@@ -10,11 +10,6 @@ namespace tov::machine {
 
 namespace {
 
-struct NamedValue {
-  const char* name;
-  uint32_t value;
-};
-
 const NamedValue kTypes[] = {
     {"KERNEL_DRIVER", SERVICE_KERNEL_DRIVER},
     {"FILE_SYSTEM_DRIVER", SERVICE_FILE_SYSTEM_DRIVER},
@@ -44,32 +39,21 @@ const NamedValue kErrorControls[] = {
     {"CRITICAL", SERVICE_ERROR_CRITICAL},
 };
 
-// A number, or one of the names of `table`.
-template <size_t N>
-uint32_t Named(const FixtureNode& node, const NamedValue (&table)[N], const char* what) {
-  if (node.Json().is_number()) return node.Uint32();
-  std::string name = node.Word();
-  for (const NamedValue& entry : table) {
-    if (name == entry.name) return entry.value;
-  }
-  node.Fail("unknown " + std::string(what) + " \"" + name + "\"");
-}
-
 void ParseService(const std::string& name, const FixtureNode& body, Machine& machine) {
   body.AllowOnly({"displayName", "type", "state", "controlsAccepted", "win32ExitCode",
                   "startType", "errorControl", "imagePath", "binaryPath", "group", "tag",
                   "dependencies", "startName", "description", "serviceDll", "denyAccess"});
   MachineService& service = machine.AddService(name);
   if (auto n = body.Find("displayName")) service.DisplayName(n->Text());
-  if (auto n = body.Find("type")) service.Type(Named(*n, kTypes, "service type"));
+  if (auto n = body.Find("type")) service.Type(n->Named(kTypes, "service type"));
   SERVICE_STATUS status = service.Status();
-  if (auto n = body.Find("state")) status.dwCurrentState = Named(*n, kStates, "state");
+  if (auto n = body.Find("state")) status.dwCurrentState = n->Named(kStates, "state");
   if (auto n = body.Find("controlsAccepted")) status.dwControlsAccepted = n->Uint32();
   if (auto n = body.Find("win32ExitCode")) status.dwWin32ExitCode = n->Uint32();
   service.Status(status);
-  if (auto n = body.Find("startType")) service.StartType(Named(*n, kStartTypes, "start type"));
+  if (auto n = body.Find("startType")) service.StartType(n->Named(kStartTypes, "start type"));
   if (auto n = body.Find("errorControl")) {
-    service.ErrorControl(Named(*n, kErrorControls, "error control"));
+    service.ErrorControl(n->Named(kErrorControls, "error control"));
   }
   auto image = body.Find("imagePath");
   auto binary = body.Find("binaryPath");

@@ -63,8 +63,7 @@ void ParseVersionResource(const FixtureNode& node, MachineFile& file) {
     resource.ProductVersion(v[0], v[1], v[2], v[3]);
   }
   if (auto n = node.Find("fixedInfo")) {
-    if (!n->Json().is_boolean()) n->Fail("expected true or false");
-    if (!n->Json().get<bool>()) resource.NoFixedInfo();
+    if (!n->Flag()) resource.NoFixedInfo();
   }
   auto translations = node.Find("translations");
   auto translation_hex = node.Find("translationHex");
