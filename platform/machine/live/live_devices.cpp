@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/machine/live/live_devices.h"
+#include "platform/machine/live/live_files.h"
 #include "platform/machine/live/live_source.h"
 #include "platform/machine/live/live_sysfs.h"
 #include "platform/machine/machine.h"
@@ -57,9 +58,9 @@ class TreeLoader {
       device.devpath = child_devpath;
       device.name = entry.name;
       std::string subsystem = child.LinkTarget("subsystem");
-      device.subsystem = LastComponent(subsystem);
+      device.subsystem = BaseName(subsystem);
       device.on_bus = subsystem.find("/bus/") != std::string::npos;
-      device.driver = LastComponent(child.LinkTarget("driver"));
+      device.driver = BaseName(child.LinkTarget("driver"));
       device.uevent = child.Uevent();
       device.parent = parent;
       DeviceNode& added = AddDevice(device, node);

@@ -38,7 +38,7 @@ class IdDatabases {
 
  private:
   const IdDatabase& Get(std::optional<IdDatabase>& db, const char* path) const {
-    if (!db) db = IdDatabase::Load(where_.Path(path));
+    if (!db) db = IdDatabase::Load(where_, path);
     return *db;
   }
   const LiveRoot& where_;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/machine/live/live_sysfs.h"
+#include "platform/machine/live/live_files.h"
 
 namespace tov::machine::live {
 
@@ -40,9 +40,9 @@ std::string NameAt(const std::string& text, size_t at, size_t skip) {
 
 }  // namespace
 
-IdDatabase IdDatabase::Load(const std::string& path) {
+IdDatabase IdDatabase::Load(const LiveRoot& where, const std::string& path) {
   IdDatabase db;
-  db.text_ = ReadFileText(path).value_or("");
+  db.text_ = ReadFile(where, path).value_or("");
   // Vendors ("xxxx  name") and PCI classes ("C xx  name") begin unindented
   // lines; every other unindented line starts another list, which is skipped.
   const std::string& t = db.text_;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/machine/live/live_source.h"
+
 namespace tov::machine::live {
 
 class IdDatabase {
@@ -14,7 +16,7 @@ class IdDatabase {
   /// empty database, which names nothing. Only the places of the vendor and
   /// class lines are noted; a name is found when it is asked for, since a
   /// machine asks for a few dozen of the tens of thousands of names.
-  static IdDatabase Load(const std::string& path);
+  static IdDatabase Load(const LiveRoot& where, const std::string& path);
 
   /// The vendor's name, or empty.
   std::string Vendor(uint16_t vendor) const;

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "platform/machine/live/live_devices.h"
-#include "platform/machine/live/live_sysfs.h"
+#include "platform/machine/live/live_files.h"
 
 namespace tov::machine::live {
 
@@ -95,8 +95,7 @@ std::vector<Range> ReadRanges(const std::string& text) {
 // The processors an interrupt may go to, as the 32-bit mask of the first 32
 // (the last group of /proc/irq/N/smp_affinity); 0 when unreadable.
 uint32_t Affinity(const LiveRoot& where, uint32_t irq) {
-  std::string text =
-      ReadAttribute(where.Path("/proc/irq/" + std::to_string(irq) + "/smp_affinity")).value_or("");
+  std::string text = ReadAttribute(where, "/proc/irq/" + std::to_string(irq) + "/smp_affinity");
   size_t comma = text.find_last_of(',');
   if (comma != std::string::npos) text = text.substr(comma + 1);
   unsigned long mask = 0;

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/machine/live/live_files.h"
+
 namespace tov::machine::live {
 
 namespace {
@@ -19,8 +21,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // that refuses reading opens, then fails on the first read).
 std::optional<std::string> ReadAll(int fd) {
   if (fd < 0) return std::nullopt;
-  // Read straight into the text, growing it geometrically: a database file
-  // is a megabyte or two, an attribute a few bytes (sysfs reports 4096).
+  // Read straight into the text, growing it geometrically when the file is
+  // longer than it says (sysfs reports 4096 bytes for every attribute).
   struct stat st;
   size_t capacity = fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
   std::string text(capacity, '\0');
@@ -38,13 +40,6 @@ std::optional<std::string> ReadAll(int fd) {
   close(fd);
   text.resize(used);
   return text;
-}
-
-std::string FirstLineTrimmed(const std::string& text) {
-  std::string line = text.substr(0, text.find('\n'));
-  size_t begin = line.find_first_not_of(" \t\r");
-  size_t end = line.find_last_not_of(" \t\r");
-  return begin == std::string::npos ? std::string() : line.substr(begin, end - begin + 1);
 }
 
 }  // namespace
@@ -106,7 +101,8 @@ std::optional<std::string> SysfsFolder::Text(const std::string& name) const {
 std::optional<std::string> SysfsFolder::Attribute(const std::string& name) const {
   std::optional<std::string> text = Text(name);
   if (!text) return std::nullopt;
-  return FirstLineTrimmed(*text);
+  std::string_view line(*text);
+  return std::string(Trim(line.substr(0, line.find('\n'))));
 }
 
 std::optional<unsigned long long> SysfsFolder::Number(const std::string& name, int base) const {
@@ -139,22 +135,6 @@ std::map<std::string, std::string> SysfsFolder::Uevent() const {
     at = end + 1;
   }
   return keys;
-}
-
-std::optional<std::string> ReadFileText(const std::string& path) {
-  return ReadAll(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-}
-
-std::optional<std::string> ReadAttribute(const std::string& path) {
-  std::optional<std::string> text = ReadFileText(path);
-  if (!text) return std::nullopt;
-  return FirstLineTrimmed(*text);
-}
-
-std::string LastComponent(std::string path) {
-  while (!path.empty() && path.back() == '/') path.pop_back();
-  size_t cut = path.find_last_of('/');
-  return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 bool NaturalLess(const std::string& a, const std::string& b) {

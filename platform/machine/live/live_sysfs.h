@@ -52,14 +52,6 @@ class SysfsFolder {
   std::vector<Entry> entries_;
 };
 
-/// The first line of the file at `path`, as SysfsFolder::Attribute reads one.
-std::optional<std::string> ReadAttribute(const std::string& path);
-/// The whole text of the file at `path`, or nothing.
-std::optional<std::string> ReadFileText(const std::string& path);
-
-/// The last component of a path ("../../bus/pci/drivers/ahci" gives "ahci").
-std::string LastComponent(std::string path);
-
 /// Orders names as `ls -v` does: runs of digits compare by their value, so
 /// "cpu2" comes before "cpu10".
 bool NaturalLess(const std::string& a, const std::string& b);

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "platform/machine/live/live_source.h"
-#include "platform/machine/live/live_sysfs.h"
+#include "platform/machine/live/live_files.h"
 #include "win32/strings.h"
 
 namespace tov::machine::live {
@@ -36,7 +36,7 @@ std::string NetBiosName(const std::string& host) {
 }
 
 void LoadProcessor(const LiveRoot& where, SystemModel& system) {
-  std::istringstream cpuinfo(ReadFileText(where.Path("/proc/cpuinfo")).value_or(""));
+  std::istringstream cpuinfo(ReadFile(where, "/proc/cpuinfo").value_or(""));
   uint32_t processors = 0;
   std::map<std::string, std::string> first;  // the fields of the first processor
   std::string line;
@@ -90,13 +90,13 @@ std::string OsReleaseValue(const std::string& text, const std::string& key) {
 
 void LoadVersion(const LiveRoot& where, SystemModel& system) {
   // "6.1.0-18-amd64": version 6.1, build 0.
-  std::string release = ReadAttribute(where.Path("/proc/sys/kernel/osrelease")).value_or("");
+  std::string release = ReadAttribute(where, "/proc/sys/kernel/osrelease");
   unsigned major = 0, minor = 0, build = 0;
   std::sscanf(release.c_str(), "%u.%u.%u", &major, &minor, &build);
   // The distribution's name in the service-pack text ("Debian GNU/Linux 12
   // (bookworm)"); os-release lives in /etc, or in /usr/lib when /etc has none.
-  std::optional<std::string> os_release = ReadFileText(where.Path("/etc/os-release"));
-  if (!os_release) os_release = ReadFileText(where.Path("/usr/lib/os-release"));
+  std::optional<std::string> os_release = ReadFile(where, "/etc/os-release");
+  if (!os_release) os_release = ReadFile(where, "/usr/lib/os-release");
   std::string name = OsReleaseValue(os_release.value_or(""), "PRETTY_NAME");
   if (name.empty()) name = OsReleaseValue(os_release.value_or(""), "NAME");
   system.Version(major, minor, build).ServicePack(name, 0, 0).Suite(0, kWorkstation);
@@ -109,7 +109,7 @@ void LoadLiveSystem(const LiveRoot& where, Machine& machine) {
   machine.AnsiCodePage(CP_UTF8);
   // The kernel's host name, which uname reports as the node name.
   machine.ComputerName(
-      NetBiosName(ReadAttribute(where.Path("/proc/sys/kernel/hostname")).value_or("")));
+      NetBiosName(ReadAttribute(where, "/proc/sys/kernel/hostname")));
   machine.WindowsDirectory(kSystemDirectory);
   LoadProcessor(where, machine.System());
   LoadVersion(where, machine.System());
