@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <new>
 
 #include "app/globals.h"
 #include "app/progress_dlg.h"
@@ -10,6 +11,19 @@
 #include "report/report.h"
 
 BOOL CCollectApp::InitInstance() {
+  try {
+    return Run();
+  } catch (const std::bad_alloc&) {
+    // Memory ran out outside the collection (which keeps going without what
+    // it could not hold): before the window, or while the report file was
+    // named. No file was written.
+    std::fprintf(stderr, "%s: not enough memory\n", m_strAppName.c_str());
+    m_nExitCode = kExitNoReport;
+    return FALSE;
+  }
+}
+
+BOOL CCollectApp::Run() {
   INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   CWinApp::InitInstance();

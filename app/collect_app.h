@@ -17,4 +17,8 @@ class CCollectApp : public CWinApp {
   BOOL InitInstance() override;
   /// Destroys the report container (which completes the file), then the binding.
   int ExitInstance() override;
+
+ private:
+  /// InitInstance's work; memory running out in it escapes as std::bad_alloc.
+  BOOL Run();
 };

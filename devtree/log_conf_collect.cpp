@@ -1,6 +1,7 @@
 // The walks over a device's configurations and a configuration's descriptors.
 #include "devtree/log_conf_collect.h"
 
+#include <memory>
 #include <new>
 
 BOOL CollectLogConfs(CCmDevice& device, ULONG ulType) {
@@ -16,13 +17,13 @@ BOOL CollectLogConfs(CCmDevice& device, ULONG ulType) {
   while (*ppTail != nullptr) ppTail = &(*ppTail)->m_pNext;
   // NextLogConf releases each configuration handle as it steps past it.
   for (; cursor.hCurrent != 0; api.NextLogConf(cursor)) {
-    auto* pLogConf = new (std::nothrow) CCmLogConf;
+    // Owned here until linked, so that memory running out while it is
+    // filled does not lose it.
+    std::unique_ptr<CCmLogConf> pLogConf(new (std::nothrow) CCmLogConf);
     if (pLogConf == nullptr) continue;
     if (FillLogConf(*pLogConf, ulType, cursor.hCurrent, api) && pLogConf->m_pFirstResDes != nullptr) {
-      *ppTail = pLogConf;
-      ppTail = &pLogConf->m_pNext;
-    } else {
-      delete pLogConf;
+      *ppTail = pLogConf.release();
+      ppTail = &(*ppTail)->m_pNext;
     }
   }
   return TRUE;
@@ -40,13 +41,11 @@ BOOL FillLogConf(CCmLogConf& logConf, ULONG ulType, LOG_CONF lcLogConf, CCmApi& 
   CCmResDes** ppTail = &logConf.m_pFirstResDes;
   RESOURCEID resType = ResType_None;
   while (RES_DES rdResDes = api.NextResDes(cursor, &resType)) {
-    auto* pResDes = new (std::nothrow) CCmResDes;
+    std::unique_ptr<CCmResDes> pResDes(new (std::nothrow) CCmResDes);
     if (pResDes == nullptr) continue;
     if (FillResDes(*pResDes, resType, IsRequirementsLogConfType(ulType), rdResDes, api)) {
-      *ppTail = pResDes;
-      ppTail = &pResDes->m_pNext;
-    } else {
-      delete pResDes;
+      *ppTail = pResDes.release();
+      ppTail = &(*ppTail)->m_pNext;
     }
   }
   return logConf.m_pFirstResDes != nullptr;

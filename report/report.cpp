@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/framework/win_app.h"
@@ -11,13 +13,23 @@
 
 namespace {
 
-// Stream names are ASCII, so each character widens to its UTF-16 unit and
-// back without a code page.
-std::basic_string<WCHAR> Widen(const char* text) {
-  std::basic_string<WCHAR> out;
-  for (; *text != '\0'; ++text) out.push_back(static_cast<WCHAR>(*text));
-  return out;
-}
+// A stream name as the storage takes it, made when the program is built:
+// naming a stream allocates nothing, so every stream of a created file is
+// attempted even when memory runs out. The names are ASCII, so each
+// character widens to its UTF-16 unit without a code page.
+template <size_t N>
+struct StreamName {
+  constexpr explicit StreamName(const char (&name)[N]) {
+    for (size_t i = 0; i < N; ++i) text[i] = static_cast<WCHAR>(name[i]);
+  }
+  WCHAR text[N] = {};
+};
+
+constexpr StreamName kDevMan("DevMan");
+constexpr StreamName kServices("Services");
+constexpr StreamName kEvLogSystem("EvLog_System");
+constexpr StreamName kEvLogNorvan("EvLog_Norvan");
+constexpr StreamName kEvLogSecurity("EvLog_Security");
 
 std::string Narrow(const WCHAR* text) {
   std::string out;
@@ -54,45 +66,78 @@ DWORD CReport::WriteReport(const char* lpszFileName) {
     return 0;
   }
   m_pStorage.reset(pStorage);
-  DWORD result = 0;
-  result |= WriteStream(&m_devTree, Widen("DevMan").c_str());
-  result |= WriteStream(&m_services, Widen("Services").c_str());
-  result |= WriteStream(&m_logSystem, Widen("EvLog_System").c_str());
-  result |= WriteStream(&m_logNorvan, Widen("EvLog_Norvan").c_str());
-  result |= WriteStream(&m_logSecurity, Widen("EvLog_Security").c_str());
-  return result;
+  // Every stream is attempted, whatever became of the ones before, even when
+  // memory runs out while a failed one is being reported.
+  auto write = [this](CObject* pObject, const WCHAR* lpszStreamName) -> DWORD {
+    try {
+      return WriteStream(pObject, lpszStreamName);
+    } catch (const std::bad_alloc&) {
+      NoteWriteFailure(E_OUTOFMEMORY);
+      return 0;
+    }
+  };
+  DWORD nWritten = 0;
+  nWritten += write(&m_devTree, kDevMan.text);
+  nWritten += write(&m_services, kServices.text);
+  nWritten += write(&m_logSystem, kEvLogSystem.text);
+  nWritten += write(&m_logNorvan, kEvLogNorvan.text);
+  nWritten += write(&m_logSecurity, kEvLogSecurity.text);
+  if (nWritten == 5) return 1;
+  // A file that lacks a stream, or holds one cut short, would pass for a
+  // whole report and be read as one; it is removed instead, and the run ends
+  // as one that could not write its file. m_hrCreate says why.
+  m_pStorage.reset();
+  DeleteFileW(name.data());
+  return 0;
 }
 
 DWORD CReport::WriteStream(CObject* pObject, const WCHAR* lpszStreamName) {
   if (!m_pStorage) return 0;
   IStream* pStream = nullptr;
-  m_pStorage->CreateStream(lpszStreamName, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, &pStream);
-  if (pStream == nullptr) return 0;
-  std::string strName = Narrow(lpszStreamName);
-  COleStreamFile file(pStream, strName);
-  CArchive ar(&file, CArchive::store, CArchive::kDefaultBufferSize);
+  HRESULT hr =
+      m_pStorage->CreateStream(lpszStreamName, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, &pStream);
+  if (pStream == nullptr) {
+    NoteWriteFailure(FAILED(hr) ? hr : STG_E_WRITEFAULT);
+    return 0;
+  }
+  ComRef<IStream> stream(pStream);
   std::string strError;
+  HRESULT hrFailure = STG_E_WRITEFAULT;
   try {
-    pObject->Serialize(ar);
-    ar.Close();
-    file.Close();
-    return 1;
+    std::string strName = Narrow(lpszStreamName);
+    COleStreamFile file(stream.release(), std::move(strName));
+    CArchive ar(&file, CArchive::store, CArchive::kDefaultBufferSize);
+    try {
+      pObject->Serialize(ar);
+      ar.Close();
+      file.Close();
+      return 1;
+    } catch (...) {
+      // Bytes still in the buffer are dropped; what was flushed stays in the stream.
+      ar.Abort();
+      file.Abort();
+      throw;
+    }
   } catch (CArchiveException& e) {
-    e.m_strFileName = strName;
+    e.m_strFileName = Narrow(lpszStreamName);
     strError = e.GetErrorMessage();
   } catch (CFileException& e) {
-    e.m_strFileName = strName;
+    e.m_strFileName = Narrow(lpszStreamName);
+    if (FAILED(e.m_lOsError)) hrFailure = static_cast<HRESULT>(e.m_lOsError);
     strError = e.GetErrorMessage();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     // Anything else that stops a stream (memory running out, for one) is
     // reported like a failing file: the stream is named, the next one follows.
-    strError = CFileException(0, strName).GetErrorMessage();
+    if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) hrFailure = E_OUTOFMEMORY;
+    strError = CFileException(0, Narrow(lpszStreamName)).GetErrorMessage();
   }
-  // Bytes still in the buffer are dropped; what was flushed stays in the stream.
-  ar.Abort();
-  file.Abort();
+  NoteWriteFailure(hrFailure);
   AfxMessageBox(strError, MB_OK);
   return 0;
+}
+
+void CReport::NoteWriteFailure(HRESULT hr) {
+  if (m_hrCreate == S_OK) m_hrCreate = hr;
 }
 
 std::string StorageErrorText(HRESULT hr) {
@@ -104,6 +149,9 @@ std::string StorageErrorText(HRESULT hr) {
       return "access is denied";
     case STG_E_MEDIUMFULL:
       return "the disk is full";
+    case E_OUTOFMEMORY:
+    case STG_E_INSUFFICIENTMEMORY:
+      return "there is not enough memory";
     case STG_E_INVALIDNAME:
     case E_INVALIDARG:
       return "the name is not valid";

@@ -22,15 +22,18 @@ class CReport {
 
   /// Creates the compound file (an existing one is replaced) and writes the
   /// five streams in order: "DevMan", "Services", "EvLog_System",
-  /// "EvLog_Norvan", "EvLog_Security". 0 when the file cannot be created
-  /// (m_hrCreate says why); else the OR of the WriteStream results. The file
-  /// is complete once the container is destroyed.
+  /// "EvLog_Norvan", "EvLog_Security". 1 when all five were written; the file
+  /// is complete once the container is destroyed. 0 when the file cannot be
+  /// created, or when a stream could not be made or written whole: every
+  /// stream is still attempted, and then the incomplete file is removed.
+  /// m_hrCreate says why.
   DWORD WriteReport(const char* lpszFileName);
 
   /// Writes pObject's record into a new stream of that name through an
   /// archive. 1 when the stream was written and closed; 0 when there is no
   /// file, the stream cannot be made, or an error stopped the writing (its
-  /// message is shown, naming the stream).
+  /// message is shown, naming the stream; the first such failure is kept in
+  /// m_hrCreate).
   DWORD WriteStream(CObject* pObject, const WCHAR* lpszStreamName);
 
   ComRef<IStorage> m_pStorage;
@@ -39,8 +42,13 @@ class CReport {
   CElEventLog m_logSystem;
   CElEventLog m_logNorvan;
   CElEventLog m_logSecurity;
-  /// Why WriteReport could not create the file; S_OK when it could.
+  /// Why WriteReport wrote no file (it could not be created or completed);
+  /// S_OK when it wrote one.
   HRESULT m_hrCreate = S_OK;
+
+ private:
+  /// Keeps the first reason a stream failed.
+  void NoteWriteFailure(HRESULT hr);
 };
 
 /// What a failure to create the report file means, in words ("the folder

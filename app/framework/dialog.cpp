@@ -1,5 +1,7 @@
 #include "app/framework/dialog.h"
 
+#include <new>
+
 #include "app/framework/win_app.h"
 
 CDialog::CDialog(UINT nIDTemplate, HWND hWndParent)
@@ -31,6 +33,20 @@ INT_PTR CDialog::OnMessage(UINT, WPARAM, LPARAM) { return FALSE; }
 void CDialog::EndDialog(INT_PTR nResult) { ::EndDialog(m_hWnd, nResult); }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // No exception may leave a window procedure: the platform's dispatch, and
+  // maybe a thread waiting for its sent message, lie between here and the
+  // sender. A handler that runs out of memory leaves its message unhandled;
+  // a dialog that cannot finish its set-up ends at once with -1, the result
+  // of a dialog that could not be made, since nothing else might end it.
+  try {
+    return RouteMessage(hwnd, message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    if (message == WM_INITDIALOG) ::EndDialog(hwnd, -1);
+    return FALSE;
+  }
+}
+
+INT_PTR CDialog::RouteMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* pDlg = reinterpret_cast<CDialog*>(lParam);
     pDlg->m_hWnd = hwnd;

@@ -37,6 +37,8 @@ class CDialog {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  /// Hands one message to the dialog object's handlers.
+  static INT_PTR RouteMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   UINT m_nIDTemplate;
   HWND m_hWndParent;

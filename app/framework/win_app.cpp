@@ -2,6 +2,8 @@
 
 #include "app/framework/dialog.h"
 
+#include <new>
+
 namespace {
 
 CWinApp* g_pApp = nullptr;
@@ -37,7 +39,12 @@ CWinApp* AfxGetApp() { return g_pApp; }
 int AfxWinMain() {
   CWinApp* pApp = AfxGetApp();
   if (pApp == nullptr) return -1;
-  pApp->m_strAppName = ProgramBaseName();
+  try {
+    pApp->m_strAppName = ProgramBaseName();
+  } catch (const std::bad_alloc&) {
+    // Without memory for it the program goes on unnamed: the name only
+    // captions its messages.
+  }
   // The application does its work inside InitInstance and answers FALSE, so
   // there is no message loop between the two calls.
   pApp->InitInstance();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <mutex>
+#include <new>
 #include <strings.h>
 
 #include "platform/posix/src/program_resources.h"
@@ -32,6 +33,8 @@ WindowKind KindOf(const ControlTemplate& control) {
   return WindowKind::kOther;
 }
 
+void CreateControls(WindowRegistry& registry, const DialogTemplate& tmpl, Window& added, HWND& focus);
+
 // Creates the dialog and its controls; returns the dialog and the first
 // control that takes the focus (the first enabled one with WS_TABSTOP).
 HWND CreateDialogWindows(const DialogTemplate& tmpl, HWND owner, DLGPROC proc, HWND& focus) {
@@ -52,6 +55,17 @@ HWND CreateDialogWindows(const DialogTemplate& tmpl, HWND owner, DLGPROC proc, H
   }
   Window& added = registry.Add(std::move(dialog));
   focus = nullptr;
+  try {
+    CreateControls(registry, tmpl, added, focus);
+  } catch (...) {
+    registry.RemoveDialog(added.handle);  // no half-made dialog stays behind
+    throw;
+  }
+  return added.handle;
+}
+
+void CreateControls(WindowRegistry& registry, const DialogTemplate& tmpl, Window& added, HWND& focus) {
+  added.controls.reserve(tmpl.controls.size());  // so that each push below cannot fail
   for (const ControlTemplate& control : tmpl.controls) {
     auto window = std::make_unique<Window>();
     window->kind = KindOf(control);
@@ -68,7 +82,6 @@ HWND CreateDialogWindows(const DialogTemplate& tmpl, HWND owner, DLGPROC proc, H
       focus = hwnd;
     }
   }
-  return added.handle;
 }
 
 bool HasEnded(HWND dialog) {
@@ -93,24 +106,36 @@ void PressKeys(const std::vector<tov::terminal::DialogSnapshot>& dialogs) {
   }
 }
 
-void RunModalLoop(HWND dialog) {
+// One turn of the modal loop: a queued message, the view, and a wait for
+// the next message, key or interrupt. False once the dialog has ended.
+bool RunModalTurn(HWND dialog, int queue_fd) {
   KeyInput& keys = KeyInput::Instance();
   StatusView& view = StatusView::Instance();
+  tov::terminal::ExitIfInterrupted();
+  bool handled = tov::terminal::DispatchOneQueued();
+  if (HasEnded(dialog)) return false;
+  // Shown after every message, so no text that was set is missed.
+  auto dialogs = tov::terminal::SnapshotDialogs(std::this_thread::get_id());
+  view.Show(dialogs, keys.Available());
+  if (handled) return true;
+  pollfd fds[3] = {{queue_fd, POLLIN, 0},
+                   {tov::terminal::InterruptFd(), POLLIN, 0},
+                   {keys.Available() ? STDIN_FILENO : -1, POLLIN, 0}};
+  if (poll(fds, 3, view.MillisecondsUntilDue()) > 0 && (fds[2].revents & POLLIN)) {
+    PressKeys(dialogs);
+  }
+  return true;
+}
+
+void RunModalLoop(HWND dialog, int queue_fd) {
+  KeyInput& keys = KeyInput::Instance();
   keys.Begin();
-  const int queue_fd = QueueFd();
   for (;;) {
-    tov::terminal::ExitIfInterrupted();
-    bool handled = tov::terminal::DispatchOneQueued();
-    if (HasEnded(dialog)) break;
-    // Shown after every message, so no text that was set is missed.
-    auto dialogs = tov::terminal::SnapshotDialogs(std::this_thread::get_id());
-    view.Show(dialogs, keys.Available());
-    if (handled) continue;
-    pollfd fds[3] = {{queue_fd, POLLIN, 0},
-                     {tov::terminal::InterruptFd(), POLLIN, 0},
-                     {keys.Available() ? STDIN_FILENO : -1, POLLIN, 0}};
-    if (poll(fds, 3, view.MillisecondsUntilDue()) > 0 && (fds[2].revents & POLLIN)) {
-      PressKeys(dialogs);
+    try {
+      if (!RunModalTurn(dialog, queue_fd)) break;
+    } catch (const std::bad_alloc&) {
+      // A turn without memory draws nothing or loses a key press; the loop
+      // goes on, since the dialog's end is still to come.
     }
   }
   keys.End();
@@ -129,10 +154,23 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     return -1;
   }
   HWND focus = nullptr;
-  HWND dialog = CreateDialogWindows(*tmpl, hWndParent, lpDialogFunc, focus);
+  HWND dialog = nullptr;
+  int queue_fd = -1;
+  try {
+    dialog = CreateDialogWindows(*tmpl, hWndParent, lpDialogFunc, focus);
+    queue_fd = QueueFd();
+  } catch (const std::bad_alloc&) {
+    if (dialog != nullptr) {
+      WindowRegistry& registry = WindowRegistry::Instance();
+      std::lock_guard<std::mutex> lock(registry.Lock());
+      registry.RemoveDialog(dialog);
+    }
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return -1;
+  }
   tov::terminal::DispatchMessageTo(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus),
                                    dwInitParam);
-  RunModalLoop(dialog);
+  RunModalLoop(dialog, queue_fd);
   WindowRegistry& registry = WindowRegistry::Instance();
   INT_PTR result;
   bool last_dialog;
@@ -140,9 +178,15 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     std::lock_guard<std::mutex> lock(registry.Lock());
     result = registry.Find(dialog)->result;
     registry.RemoveDialog(dialog);
-    last_dialog = registry.DialogsOf(std::this_thread::get_id()).empty();
+    last_dialog = !registry.HasDialogsOf(std::this_thread::get_id());
   }
-  if (last_dialog) StatusView::Instance().Clear();
+  if (last_dialog) {
+    try {
+      StatusView::Instance().Clear();
+    } catch (const std::bad_alloc&) {
+      // The lines stay on the terminal; the dialog itself has ended.
+    }
+  }
   return result;
 }
 

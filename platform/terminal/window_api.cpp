@@ -3,6 +3,7 @@
 // window's loop has handled it, as the platform's sent messages do.
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "platform/terminal/window_registry.h"
 
@@ -24,13 +25,23 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   }
   if (window->thread == std::this_thread::get_id()) {
     lock.unlock();
-    return tov::terminal::DispatchMessageTo(hWnd, Msg, wParam, lParam);
+    try {
+      return tov::terminal::DispatchMessageTo(hWnd, Msg, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return 0;
+    }
   }
   bool done = false;
   LRESULT result = 0;
-  tov::terminal::ThreadQueue& queue = registry.QueueOf(window->thread);
-  queue.messages.push_back(QueuedMessage{hWnd, Msg, wParam, lParam, true, &done, &result});
-  queue.Wake();
+  try {
+    tov::terminal::ThreadQueue& queue = registry.QueueOf(window->thread);
+    queue.messages.push_back(QueuedMessage{hWnd, Msg, wParam, lParam, true, &done, &result});
+    queue.Wake();
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
   registry.SentDone().wait(lock, [&done] { return done; });
   return result;
 }
@@ -43,9 +54,15 @@ BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  tov::terminal::ThreadQueue& queue = registry.QueueOf(window->thread);
-  queue.messages.push_back(QueuedMessage{hWnd, Msg, wParam, lParam, false, nullptr, nullptr});
-  queue.Wake();
+  try {
+    tov::terminal::ThreadQueue& queue = registry.QueueOf(window->thread);
+    queue.messages.push_back(QueuedMessage{hWnd, Msg, wParam, lParam, false, nullptr, nullptr});
+    queue.Wake();
+  } catch (const std::bad_alloc&) {
+    // The platform's queue, too, can be full: the post fails.
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
   return TRUE;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace tov::terminal {
 
@@ -36,8 +37,18 @@ Window& WindowRegistry::Add(std::unique_ptr<Window> window) {
   next_handle_ += 4;  // window handles are never reused
   window->thread = std::this_thread::get_id();
   Window& added = *window;
-  if (added.kind == WindowKind::kDialog) dialogs_.push_back(added.handle);
-  windows_[added.handle] = std::move(window);
+  HWND handle = added.handle;
+  // Either both lists take the window or neither does, even when memory
+  // runs out between the two.
+  windows_[handle] = std::move(window);
+  if (added.kind == WindowKind::kDialog) {
+    try {
+      dialogs_.push_back(handle);
+    } catch (...) {
+      windows_.erase(handle);
+      throw;
+    }
+  }
   return added;
 }
 
@@ -49,12 +60,10 @@ Window* WindowRegistry::Find(HWND hwnd) {
 void WindowRegistry::RemoveDialog(HWND dialog) {
   Window* window = Find(dialog);
   if (window == nullptr) return;
-  std::vector<HWND> gone = window->controls;
-  gone.push_back(dialog);
-  for (HWND hwnd : gone) windows_.erase(hwnd);
-  dialogs_.erase(std::remove(dialogs_.begin(), dialogs_.end(), dialog), dialogs_.end());
-  auto addressed_to_gone = [&gone](const QueuedMessage& m) {
-    return std::find(gone.begin(), gone.end(), m.hwnd) != gone.end();
+  // Allocates nothing, so a dialog always goes whole.
+  const std::vector<HWND>& controls = window->controls;
+  auto addressed_to_gone = [&](const QueuedMessage& m) {
+    return m.hwnd == dialog || std::find(controls.begin(), controls.end(), m.hwnd) != controls.end();
   };
   for (auto& [thread, queue] : queues_) {
     for (QueuedMessage& m : queue->messages) {
@@ -67,13 +76,20 @@ void WindowRegistry::RemoveDialog(HWND dialog) {
     messages.erase(std::remove_if(messages.begin(), messages.end(), addressed_to_gone),
                    messages.end());
   }
+  dialogs_.erase(std::remove(dialogs_.begin(), dialogs_.end(), dialog), dialogs_.end());
+  for (HWND control : controls) windows_.erase(control);
+  windows_.erase(dialog);  // last: `controls` is the dialog's own
   sent_done_.notify_all();
 }
 
 ThreadQueue& WindowRegistry::QueueOf(std::thread::id thread) {
-  std::unique_ptr<ThreadQueue>& queue = queues_[thread];
-  if (!queue) queue = std::make_unique<ThreadQueue>();
-  return *queue;
+  auto it = queues_.find(thread);
+  if (it == queues_.end()) {
+    // Made before it is entered, so that no entry is ever left empty.
+    auto queue = std::make_unique<ThreadQueue>();
+    it = queues_.emplace(thread, std::move(queue)).first;
+  }
+  return *it->second;
 }
 
 std::vector<Window*> WindowRegistry::DialogsOf(std::thread::id thread) {
@@ -82,6 +98,13 @@ std::vector<Window*> WindowRegistry::DialogsOf(std::thread::id thread) {
     if (window->thread == thread) out.push_back(window);
   }
   return out;
+}
+
+bool WindowRegistry::HasDialogsOf(std::thread::id thread) {
+  for (HWND hwnd : dialogs_) {
+    if (Find(hwnd)->thread == thread) return true;
+  }
+  return false;
 }
 
 std::vector<Window*> WindowRegistry::AllDialogs() {
@@ -203,7 +226,13 @@ bool DispatchOneQueued() {
   QueuedMessage m = queue.messages.front();
   queue.messages.pop_front();
   lock.unlock();
-  LRESULT result = DispatchMessageTo(m.hwnd, m.msg, m.wParam, m.lParam);
+  LRESULT result = 0;
+  try {
+    result = DispatchMessageTo(m.hwnd, m.msg, m.wParam, m.lParam);
+  } catch (const std::bad_alloc&) {
+    // The message fails as one the window had no memory for; its sender
+    // still gets its answer, or it would wait for ever.
+  }
   if (m.sent) {
     lock.lock();
     *m.result = result;

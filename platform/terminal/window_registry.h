@@ -101,6 +101,8 @@ class WindowRegistry {
   ThreadQueue& QueueOf(std::thread::id thread);
   /// The open dialogs of a thread, oldest first.
   std::vector<Window*> DialogsOf(std::thread::id thread);
+  /// Whether `thread` has a dialog; allocates nothing.
+  bool HasDialogsOf(std::thread::id thread);
   /// The open dialogs of every thread, oldest first.
   std::vector<Window*> AllDialogs();
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/src/fault_injection.h"
 #include "report/exceptions.h"
 #include "report/report.h"
 #include "tests/app/compound_file_reader.h"
@@ -104,6 +105,42 @@ TEST_F(StreamErrors, AStreamThatCannotBeMadeIsLeftOutSilently) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(report.WriteStream(&record, Name("Services").c_str()), 0u);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+// A report that cannot be written whole is not left behind as if it were:
+// every stream is still attempted, then the file goes and the reason stays.
+TEST_F(StreamErrors, AReportWithoutAllItsStreamsIsRemoved) {
+  struct Case {
+    posix::FaultPlan fault;
+    const char* messages;
+  };
+  const Case cases[] = {
+      {{"IStorage::CreateStream", 2, false}, "tov: injected fault: IStorage::CreateStream fails at call 2\n"},
+      {{"IStorage::CreateStream", 1, true},
+       "tov: injected fault: IStorage::CreateStream fails at call 1 and after\n"},
+      {{"IStream::Write", 1, false},
+       "tov: injected fault: IStream::Write fails at call 1\n"
+       "An unknown error occurred while accessing DevMan.\n"},
+      {{"IStream::Write", 5, false},
+       "tov: injected fault: IStream::Write fails at call 5\n"
+       "An unknown error occurred while accessing EvLog_Security.\n"},
+  };
+  const char* path = "tov-incomplete-report.dat";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault.operation + ":" + std::to_string(c.fault.nth));
+    CReport report;
+    posix::InstallFaultPlan(c.fault);
+    ::testing::internal::CaptureStderr();
+    DWORD result = report.WriteReport(path);
+    std::string messages = ::testing::internal::GetCapturedStderr();
+    posix::ClearFaultPlan();
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(report.m_hrCreate, STG_E_MEDIUMFULL);
+    EXPECT_EQ(messages, c.messages);
+    EXPECT_FALSE(report.m_pStorage);
+    std::vector<StoredStream> streams;
+    EXPECT_FALSE(ReadCompoundFile(path, streams)) << "the file is gone";
+  }
 }
 
 TEST_F(StreamErrors, NoFileNoStream) {

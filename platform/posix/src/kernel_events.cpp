@@ -1,5 +1,6 @@
 // Events, waits and CloseHandle over the installed machine's handle table.
 #include <memory>
+#include <new>
 
 #include "platform/posix/src/machine_access.h"
 #include "platform/posix/src/waitable.h"
@@ -24,8 +25,13 @@ std::shared_ptr<Waitable> FindEvent(const char* operation, HANDLE handle) {
 HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCSTR) {
   tov::machine::Machine* m = tov::posix::MachineFor("CreateEventA");
   if (m == nullptr) return nullptr;
-  auto event = std::make_shared<Waitable>(bManualReset != FALSE, bInitialState != FALSE);
-  return reinterpret_cast<HANDLE>(m->Handles().Open(kEventHandle, event));
+  try {
+    auto event = std::make_shared<Waitable>(bManualReset != FALSE, bInitialState != FALSE);
+    return reinterpret_cast<HANDLE>(m->Handles().Open(kEventHandle, event));
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
 }
 
 BOOL SetEvent(HANDLE hEvent) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <climits>
 #include <memory>
+#include <new>
 
 #include "platform/posix/src/machine_access.h"
 #include "platform/posix/src/waitable.h"
@@ -56,16 +57,28 @@ HANDLE StartThread(const char* operation, SIZE_T stack_size, std::function<DWORD
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  auto thread = std::make_shared<ThreadObject>(std::move(routine), (flags & CREATE_SUSPENDED) != 0);
-  auto start = std::make_unique<std::shared_ptr<ThreadObject>>(thread);
+  // Everything that can fail is done before the thread starts: a thread
+  // that runs while its creation is reported as failed would outlive what
+  // its caller tears down.
+  uintptr_t handle = 0;
+  std::unique_ptr<std::shared_ptr<ThreadObject>> start;
+  try {
+    auto thread = std::make_shared<ThreadObject>(std::move(routine), (flags & CREATE_SUSPENDED) != 0);
+    start = std::make_unique<std::shared_ptr<ThreadObject>>(thread);
+    handle = m->Handles().Open(kThreadHandle, thread);
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   pthread_t id;
   if (pthread_create(&id, attr.get(), ThreadMain, start.get()) != 0) {
+    m->Handles().Close(handle, {kThreadHandle});
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   start.release();  // the new thread owns it now
   if (thread_id != nullptr) *thread_id = g_next_thread_id++;
-  return reinterpret_cast<HANDLE>(m->Handles().Open(kThreadHandle, thread));
+  return reinterpret_cast<HANDLE>(handle);
 }
 
 std::shared_ptr<ThreadObject> FindThread(const char* operation, HANDLE handle) {
