@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <deque>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 namespace tov::machine::live {
 
@@ -85,9 +85,12 @@ std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path
   }
   std::ifstream in(where.Path(*resolved), std::ios::binary);
   if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Copied through the stream buffer in blocks: a package's file list or
+  // the PCI ID database is a megabyte or more.
+  std::ostringstream text;
+  text << in.rdbuf();
   if (in.bad()) return std::nullopt;
-  return text;
+  return std::move(text).str();
 }
 
 std::string ReadAttribute(const LiveRoot& where, std::string_view path) {
