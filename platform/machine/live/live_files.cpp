@@ -1,13 +1,12 @@
 #include "platform/machine/live/live_files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <deque>
-#include <fstream>
-#include <sstream>
 
 namespace tov::machine::live {
 
@@ -77,20 +76,39 @@ std::optional<std::string> ResolvePath(const LiveRoot& where, std::string_view p
   return Join(done);
 }
 
+std::optional<std::string> ReadDescriptor(int fd) {
+  if (fd < 0) return std::nullopt;
+  // Read straight into the text, sized from the file (a package's file list
+  // or the PCI ID database is a megabyte or more) and grown geometrically
+  // when the file is longer than it says (sysfs gives 4096 bytes for every
+  // attribute, /proc files 0).
+  struct stat st;
+  size_t capacity =
+      fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
+  std::string text(capacity, '\0');
+  size_t used = 0;
+  for (;;) {
+    if (used == text.size()) text.resize(text.size() * 2);
+    ssize_t n = read(fd, text.data() + used, text.size() - used);
+    if (n < 0) {
+      close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    used += static_cast<size_t>(n);
+  }
+  close(fd);
+  text.resize(used);
+  return text;
+}
+
 std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path) {
   std::optional<std::string> resolved = ResolvePath(where, path);
   struct stat st {};
   if (!resolved || stat(where.Path(*resolved).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     return std::nullopt;
   }
-  std::ifstream in(where.Path(*resolved), std::ios::binary);
-  if (!in) return std::nullopt;
-  // Copied through the stream buffer in blocks: a package's file list or
-  // the PCI ID database is a megabyte or more.
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return std::move(text).str();
+  return ReadDescriptor(open(where.Path(*resolved).c_str(), O_RDONLY | O_CLOEXEC));
 }
 
 std::string ReadAttribute(const LiveRoot& where, std::string_view path) {

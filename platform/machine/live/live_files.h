@@ -18,6 +18,10 @@ namespace tov::machine::live {
 /// Nothing for a chain of links that does not end (a loop).
 std::optional<std::string> ResolvePath(const LiveRoot& where, std::string_view path);
 
+/// The whole of the open file `fd`, which it closes; nothing for fd < 0 or
+/// when a read fails (a sysfs attribute may open and then refuse reading).
+std::optional<std::string> ReadDescriptor(int fd);
+
 /// The whole of a regular file; nothing when it cannot be read.
 std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path);
 /// The first line of a file (an attribute file of sysfs or proc), blanks at

@@ -17,31 +17,6 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The whole of an open file; nothing when a read fails (a sysfs attribute
-// that refuses reading opens, then fails on the first read).
-std::optional<std::string> ReadAll(int fd) {
-  if (fd < 0) return std::nullopt;
-  // Read straight into the text, growing it geometrically when the file is
-  // longer than it says (sysfs reports 4096 bytes for every attribute).
-  struct stat st;
-  size_t capacity = fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
-  std::string text(capacity, '\0');
-  size_t used = 0;
-  for (;;) {
-    if (used == text.size()) text.resize(text.size() * 2);
-    ssize_t n = read(fd, text.data() + used, text.size() - used);
-    if (n < 0) {
-      close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    used += static_cast<size_t>(n);
-  }
-  close(fd);
-  text.resize(used);
-  return text;
-}
-
 }  // namespace
 
 SysfsFolder::SysfsFolder(const std::string& path)
@@ -95,7 +70,7 @@ bool SysfsFolder::Has(const std::string& name) const {
 
 std::optional<std::string> SysfsFolder::Text(const std::string& name) const {
   if (!Has(name)) return std::nullopt;
-  return ReadAll(openat(fd_, name.c_str(), O_RDONLY | O_CLOEXEC));
+  return ReadDescriptor(openat(fd_, name.c_str(), O_RDONLY | O_CLOEXEC));
 }
 
 std::optional<std::string> SysfsFolder::Attribute(const std::string& name) const {
