@@ -3,6 +3,8 @@
 #include <systemd/sd-bus.h>
 
 #include <cstdint>
+#include <memory>
+#include <string_view>
 
 #include "platform/machine/live/live_files.h"
 #include "platform/machine/live/live_services_units.h"

@@ -1,14 +1,16 @@
 // systemd unit files: the search path, aliases and masks, drop-ins, the
 // settings the services loader maps, and enablement.
+#include "platform/machine/live/live_services_units.h"
+
 #include <algorithm>
 #include <cctype>
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <string_view>
 
 #include "platform/machine/live/live_files.h"
-#include "platform/machine/live/live_services_units.h"
 
 namespace tov::machine::live {
 
@@ -193,7 +195,7 @@ class UnitSettings {
       start = end + 1;
       if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
       std::string_view trimmed = Trim(raw);
-      // A comment ends nothing; inside a continued setting it is left out.
+      // Comment lines are skipped, also between the lines of a continued setting.
       if (!trimmed.empty() && (trimmed[0] == '#' || trimmed[0] == ';')) continue;
       if (!trimmed.empty() && trimmed.back() == '\\') {
         line += std::string(trimmed.substr(0, trimmed.size() - 1)) + " ";
