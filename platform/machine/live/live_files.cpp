@@ -104,11 +104,21 @@ std::optional<std::string> ReadDescriptor(int fd) {
 
 std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path) {
   std::optional<std::string> resolved = ResolvePath(where, path);
+  if (!resolved) return std::nullopt;
+  int fd = open(where.Path(*resolved).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
   struct stat st {};
-  if (!resolved || stat(where.Path(*resolved).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    return std::nullopt;
+  std::optional<std::string> text;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    // sysfs and proc files state a size that is not their content's: read to the end.
+    text.emplace();
+    char buffer[65536];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) text->append(buffer, static_cast<size_t>(n));
+    if (n < 0) text.reset();
   }
-  return ReadDescriptor(open(where.Path(*resolved).c_str(), O_RDONLY | O_CLOEXEC));
+  close(fd);
+  return text;
 }
 
 std::string ReadAttribute(const LiveRoot& where, std::string_view path) {
