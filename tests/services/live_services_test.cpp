@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/machine/current_machine.h"
+#include "platform/machine/live/live_services_units.h"
 #include "platform/machine/live/live_services_versions.h"
 #include "platform/machine/live/live_source.h"
 #include "platform/machine/machine.h"
@@ -247,6 +248,30 @@ TEST(LiveServicesRoot, AMissingTreeGivesAnEmptyInventory) {
     man.Collect(std::make_unique<BYTE[]>(CSCMServiceMan::kEnumBufferSize));
   }
   EXPECT_EQ(man.m_nCount, 0u);
+}
+
+TEST(LiveServicesRoot, UnitsTheManagerHasLoadedAreServicesToo) {
+  // An instance started on demand takes its template's settings; a transient
+  // unit has no file; a template itself is never a service.
+  using tov::machine::live::UnitService;
+  std::vector<UnitService> units = tov::machine::live::ReadUnitServices(
+      LiveRoot{kRoot}, {"getty@tty2.service", "run-u7.service", "getty@.service"});
+  auto find = [&units](const std::string& name) -> const UnitService* {
+    for (const UnitService& u : units) {
+      if (u.unit == name) return &u;
+    }
+    return nullptr;
+  };
+  const UnitService* tty2 = find("getty@tty2.service");
+  ASSERT_NE(tty2, nullptr);
+  EXPECT_EQ(tty2->description, "Getty on tty2");
+  EXPECT_EQ(tty2->program, "/sbin/agetty");
+  EXPECT_EQ(tty2->enablement, tov::machine::live::UnitEnablement::kDisabled);  // not linked
+  const UnitService* transient = find("run-u7.service");
+  ASSERT_NE(transient, nullptr);
+  EXPECT_EQ(transient->program, "");
+  EXPECT_EQ(transient->enablement, tov::machine::live::UnitEnablement::kStatic);
+  EXPECT_EQ(find("getty@.service"), nullptr);
 }
 
 TEST(LiveVersionNumbers, FromDebianVersionTexts) {
