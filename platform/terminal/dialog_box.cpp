@@ -7,6 +7,7 @@
 #include <new>
 #include <strings.h>
 
+#include "platform/posix/src/fault_injection.h"
 #include "platform/posix/src/program_resources.h"
 #include "platform/terminal/dialog_snapshot.h"
 #include "platform/terminal/interrupt.h"
@@ -153,6 +154,7 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return -1;
   }
+  if (tov::posix::FaultFires("DialogBoxParamA")) return -1;
   HWND focus = nullptr;
   HWND dialog = nullptr;
   int queue_fd = -1;

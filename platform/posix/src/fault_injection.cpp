@@ -57,6 +57,7 @@ constexpr FailureCode kFailureCodes[] = {
     {"CreateThread", ERROR_NOT_ENOUGH_MEMORY},
     {"_beginthreadex", ERROR_NOT_ENOUGH_MEMORY},
     {"InitializeCriticalSectionAndSpinCount", ERROR_NOT_ENOUGH_MEMORY},
+    {"DialogBoxParamA", ERROR_NOT_ENOUGH_MEMORY},
     {"SetupDiCreateDeviceInfoList", ERROR_NOT_ENOUGH_MEMORY},
     {"SetupOpenFileQueue", ERROR_NOT_ENOUGH_MEMORY},
     {"ExpandEnvironmentStringsA", ERROR_NOT_ENOUGH_MEMORY},

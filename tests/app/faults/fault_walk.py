@@ -38,7 +38,7 @@ FIRED = re.compile(r"^tov: injected fault: ", re.M)
 # then the right end; any other fault must still give a complete report.
 NO_REPORT_FAULTS = {
     "StgCreateStorageEx", "IStorage::CreateStream", "IStream::Write", "MultiByteToWideChar",
-    "InitializeCriticalSectionAndSpinCount", "CreateThread", "alloc",
+    "InitializeCriticalSectionAndSpinCount", "CreateThread", "DialogBoxParamA", "alloc",
 }
 
 
@@ -98,11 +98,20 @@ class ReportChecks:
             raise WalkError("%s: tovdump exit status %d: %s" % (plan, status, stderr.strip()))
 
 
+def excerpt(stderr):
+    """The part of a run's standard error that tells what went wrong: from the
+    first sanitizer or termination line on."""
+    starts = [i for i in (stderr.find("ERROR: "), stderr.find("runtime error:"),
+                          stderr.find("terminate called")) if i >= 0]
+    start = max(0, stderr.rfind("\n", 0, min(starts)) + 1) if starts else max(0, len(stderr) - 3000)
+    return stderr[start:start + 3000]
+
+
 def check_run(plan, kind, status, stderr, folder, checks):
     if status < 0:
-        raise WalkError("%s: ended by signal %d\n%s" % (plan, -status, stderr[-3000:]))
+        raise WalkError("%s: ended by signal %d\n%s" % (plan, -status, excerpt(stderr)))
     if status == SANITIZER_STATUS or "Sanitizer" in stderr or "runtime error:" in stderr:
-        raise WalkError("%s: sanitizer report\n%s" % (plan, stderr[-3000:]))
+        raise WalkError("%s: sanitizer report\n%s" % (plan, excerpt(stderr)))
     report = os.path.join(folder, "report.dat")
     left = sorted(os.listdir(folder))
     if status == 0:
@@ -113,7 +122,7 @@ def check_run(plan, kind, status, stderr, folder, checks):
         if left:
             raise WalkError("%s: exit status 1, yet files %s are left" % (plan, left))
     else:
-        raise WalkError("%s: exit status %d, files %s\n%s" % (plan, status, left, stderr[-3000:]))
+        raise WalkError("%s: exit status %d, files %s\n%s" % (plan, status, left, excerpt(stderr)))
 
 
 def run_once(plan, kind, checks, failures):
