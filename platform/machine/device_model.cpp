@@ -1,5 +1,7 @@
 #include "platform/machine/device_model.h"
 
+#include <new>
+
 #include <cstddef>
 #include <stdexcept>
 
@@ -7,8 +9,13 @@ namespace tov::machine {
 
 void ReleaseLedger::Record(uintptr_t handle, bool was_open) {
   std::lock_guard<std::mutex> lock(mutex_);
-  ++releases_[handle];
   if (!was_open) ++bad_releases_;
+  try {
+    ++releases_[handle];
+  } catch (const std::bad_alloc&) {
+    // The release itself went through; only its count is lost. Releases are
+    // made from destructors, where nothing may be thrown.
+  }
 }
 
 int ReleaseLedger::Releases(uintptr_t handle) const {

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -135,7 +136,13 @@ class WriteStorage final : public RefCounted<IStorage> {
     if (tov::posix::FaultFires("IStorage::CreateStream", &fault)) return static_cast<HRESULT>(fault);
     GsfOutput* out = gsf_outfile_new_child(root_, utf8.c_str(), FALSE);
     if (out == nullptr) return STG_E_INSUFFICIENTMEMORY;
-    *stream = new WriteStream(this, out);
+    WriteStream* made = new (std::nothrow) WriteStream(this, out);
+    if (made == nullptr) {
+      gsf_output_close(out);
+      g_object_unref(out);
+      return STG_E_INSUFFICIENTMEMORY;
+    }
+    *stream = made;
     return S_OK;
   }
   HRESULT OpenStream(const OLECHAR*, void*, DWORD, DWORD, IStream** stream) override {
@@ -289,14 +296,18 @@ HRESULT StgCreateStorageEx(const WCHAR* pwcsName, DWORD grfMode, DWORD stgfmt, D
   DWORD fault = 0;
   if (tov::posix::FaultFires("StgCreateStorageEx", &fault)) return static_cast<HRESULT>(fault);
   std::string path;
-  if (pwcsName == nullptr) {
-    char temp[] = "./~tovXXXXXX";
-    int fd = mkstemp(temp);
-    if (fd < 0) return STG_E_ACCESSDENIED;
-    close(fd);
-    path = temp;
-  } else if (!ToUtf8(pwcsName, path) || path.empty()) {
-    return STG_E_INVALIDNAME;
+  try {
+    if (pwcsName == nullptr) {
+      char temp[] = "./~tovXXXXXX";
+      int fd = mkstemp(temp);
+      if (fd < 0) return STG_E_ACCESSDENIED;
+      close(fd);
+      path = temp;
+    } else if (!ToUtf8(pwcsName, path) || path.empty()) {
+      return STG_E_INVALIDNAME;
+    }
+  } catch (const std::bad_alloc&) {
+    return STG_E_INSUFFICIENTMEMORY;
   }
   // Without STGM_CREATE an existing file is an error, as on the platform.
   if ((grfMode & STGM_CREATE) == 0 && pwcsName != nullptr && access(path.c_str(), F_OK) == 0) {
@@ -311,12 +322,17 @@ HRESULT StgCreateStorageEx(const WCHAR* pwcsName, DWORD grfMode, DWORD stgfmt, D
     return hr;
   }
   GsfOutfile* root = gsf_outfile_msole_new(sink);
-  if (root == nullptr) {
+  WriteStorage* storage = root != nullptr ? new (std::nothrow) WriteStorage(sink, root) : nullptr;
+  if (storage == nullptr) {
+    // Closed with an error, the sink removes its temporary file and leaves
+    // any file of that name as it was.
+    if (root != nullptr) g_object_unref(root);
+    gsf_output_set_error(sink, 0, "out of memory");
     gsf_output_close(sink);
     g_object_unref(sink);
     return STG_E_INSUFFICIENTMEMORY;
   }
-  *ppObjectOpen = static_cast<IStorage*>(new WriteStorage(sink, root));
+  *ppObjectOpen = static_cast<IStorage*>(storage);
   return S_OK;
 }
 
