@@ -3,6 +3,10 @@
 // a dpkg database excerpt), read by the service inventory as on Windows.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -272,6 +276,39 @@ TEST(LiveServicesRoot, UnitsTheManagerHasLoadedAreServicesToo) {
   EXPECT_EQ(transient->program, "");
   EXPECT_EQ(transient->enablement, tov::machine::live::UnitEnablement::kStatic);
   EXPECT_EQ(find("getty@.service"), nullptr);
+}
+
+TEST(LiveServicesRoot, PackageFilesReachedThroughLinksStayInsideTheRoot) {
+  // The package database and one of its file lists are absolute links, as in
+  // a captured tree: both are followed inside the root, never on the host.
+  namespace fs = std::filesystem;
+  char pattern[] = "/tmp/tov-live-links-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path root = pattern;
+  fs::create_directories(root / "srv/dpkg/info");
+  fs::create_directories(root / "srv/lists");
+  fs::create_directories(root / "var/lib");
+  fs::create_symlink("/srv/dpkg", root / "var/lib/dpkg");
+  fs::create_symlink("/srv/lists/linked.list", root / "srv/dpkg/info/linked.list");
+  auto write = [&root](const char* path, const char* text) {
+    std::ofstream(root / path) << text;
+  };
+  write("srv/lists/linked.list", "/usr\n/usr/bin\n/usr/bin/linked\n");
+  write("srv/dpkg/info/plain.list", "/usr/bin/plain\n");
+  write("srv/dpkg/status",
+        "Package: linked\nStatus: install ok installed\nVersion: 1.0\n\n"
+        "Package: plain\nStatus: install ok installed\nVersion: 2.0\n");
+
+  using tov::machine::live::PackageOwners;
+  PackageOwners owners =
+      PackageOwners::Find(LiveRoot{root.string()}, {"/usr/bin/linked", "/usr/bin/plain"});
+  const tov::machine::live::PackageFacts* linked = owners.OwnerOf("/usr/bin/linked");
+  const tov::machine::live::PackageFacts* plain = owners.OwnerOf("/usr/bin/plain");
+  fs::remove_all(root);
+  ASSERT_NE(linked, nullptr);
+  EXPECT_EQ(linked->version, "1.0");
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ(plain->version, "2.0");
 }
 
 TEST(LiveVersionNumbers, FromDebianVersionTexts) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 
 namespace tov::machine::live {
@@ -102,11 +103,10 @@ std::optional<std::string> ReadDescriptor(int fd) {
   return text;
 }
 
-std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path) {
-  std::optional<std::string> resolved = ResolvePath(where, path);
-  if (!resolved) return std::nullopt;
-  int fd = open(where.Path(*resolved).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+namespace {
+
+// The whole of the open file `fd`, which it closes, when it is a regular file.
+std::optional<std::string> ReadRegular(int fd) {
   struct stat st {};
   std::optional<std::string> text;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
@@ -119,6 +119,26 @@ std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path
   }
   close(fd);
   return text;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path) {
+  std::optional<std::string> resolved = ResolvePath(where, path);
+  if (!resolved) return std::nullopt;
+  int fd = open(where.Path(*resolved).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  return ReadRegular(fd);
+}
+
+std::optional<std::string> ReadFileIn(const LiveRoot& where, const std::string& directory,
+                                      std::string_view name) {
+  std::string path = (directory == "/" ? "" : directory) + "/" + std::string(name);
+  int fd = open(where.Path(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  // A link is followed inside the root, as ReadFile does.
+  if (fd < 0 && errno == ELOOP) return ReadFile(where, path);
+  if (fd < 0) return std::nullopt;
+  return ReadRegular(fd);
 }
 
 std::string ReadAttribute(const LiveRoot& where, std::string_view path) {

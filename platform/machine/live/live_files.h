@@ -24,6 +24,11 @@ std::optional<std::string> ReadDescriptor(int fd);
 
 /// The whole of a regular file; nothing when it cannot be read.
 std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path);
+/// ReadFile of the entry `name` of `directory`, a path ResolvePath gave:
+/// the directory's components are not looked at again, which saves a
+/// lookup per component when reading many files of one directory.
+std::optional<std::string> ReadFileIn(const LiveRoot& where, const std::string& directory,
+                                      std::string_view name);
 /// The first line of a file (an attribute file of sysfs or proc), blanks at
 /// its ends removed; empty when it cannot be read.
 std::string ReadAttribute(const LiveRoot& where, std::string_view path);

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/machine/live/live_files.h"
 #include "platform/machine/version_resource.h"
@@ -92,18 +94,32 @@ PackageOwners PackageOwners::Find(const LiveRoot& where, const std::set<std::str
     std::string alias = MergedUsrAlias(path);
     if (!alias.empty()) wanted.emplace(alias, path);
   }
+  // The file lists hold a few hundred thousand lines and only a handful are
+  // wanted: most lines are ruled out by their length alone, the rest by a
+  // hash lookup.
+  std::unordered_map<std::string_view, const std::string*> by_name;
+  std::vector<bool> wanted_length;
+  for (const auto& [name, path] : wanted) {
+    by_name.emplace(name, &path);
+    if (wanted_length.size() <= name.size()) wanted_length.resize(name.size() + 1);
+    wanted_length[name.size()] = true;
+  }
 
   PackageOwners owners;
   std::set<std::string> keys;
-  if (!wanted.empty()) {
-    for (const std::string& name : ListDirectory(where, kDpkgInfo)) {
+  std::optional<std::string> info = ResolvePath(where, kDpkgInfo);
+  if (!wanted.empty() && info) {
+    for (const std::string& name : ListDirectory(where, *info)) {
       if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".list") != 0) continue;
-      std::optional<std::string> list = ReadFile(where, std::string(kDpkgInfo) + "/" + name);
+      std::optional<std::string> list = ReadFileIn(where, *info, name);
       if (!list) continue;
       std::string key = name.substr(0, name.size() - 5);
       ForEachLine(*list, [&](std::string_view line) {
-        auto it = wanted.find(line);
-        if (it != wanted.end() && owners.owner_.emplace(it->second, key).second) keys.insert(key);
+        if (line.size() >= wanted_length.size() || !wanted_length[line.size()]) return;
+        auto it = by_name.find(line);
+        if (it != by_name.end() && owners.owner_.emplace(*it->second, key).second) {
+          keys.insert(key);
+        }
       });
     }
   }
