@@ -112,6 +112,9 @@ std::optional<std::string> ReadRegular(int fd) {
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     // sysfs and proc files state a size that is not their content's: read to the end.
     text.emplace();
+    // Room for the size the file states, so that a large file (a package's
+    // file list) is not copied again as the text grows.
+    if (st.st_size > 0) text->reserve(static_cast<size_t>(st.st_size));
     char buffer[65536];
     ssize_t n;
     while ((n = read(fd, buffer, sizeof buffer)) > 0) text->append(buffer, static_cast<size_t>(n));
