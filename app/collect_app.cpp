@@ -51,12 +51,18 @@ BOOL CCollectApp::Run() {
   }
   if (nResult != IDOK) return FALSE;
 
-  if (g_pReport->WriteReport(g_szReportFile) != 0) {
+  g_pReport->WriteReport(g_szReportFile);
+  // No message box: the program is often run unattended. Standard error
+  // reaches whoever started it from a shell or redirected it.
+  if (g_pReport->m_hrCreate == S_OK) {
     m_nExitCode = kExitReportWritten;
-  } else if (g_pReport->m_hrCreate != S_OK) {
-    // No message box: the program is often run unattended. Standard error
-    // reaches whoever started it from a shell or redirected it.
+  } else if (!g_pReport->m_pStorage) {
     std::fprintf(stderr, "%s: cannot create the report file \"%s\": %s\n", m_strAppName.c_str(),
+                 g_szReportFile, StorageErrorText(g_pReport->m_hrCreate).c_str());
+  } else {
+    // The file keeps the streams that were written; the reader names the
+    // missing or cut-off ones.
+    std::fprintf(stderr, "%s: the report file \"%s\" is incomplete: %s\n", m_strAppName.c_str(),
                  g_szReportFile, StorageErrorText(g_pReport->m_hrCreate).c_str());
   }
   return FALSE;

@@ -77,18 +77,15 @@ DWORD CReport::WriteReport(const char* lpszFileName) {
     }
   };
   DWORD nWritten = 0;
-  nWritten += write(&m_devTree, kDevMan.text);
-  nWritten += write(&m_services, kServices.text);
-  nWritten += write(&m_logSystem, kEvLogSystem.text);
-  nWritten += write(&m_logNorvan, kEvLogNorvan.text);
-  nWritten += write(&m_logSecurity, kEvLogSecurity.text);
-  if (nWritten == 5) return 1;
-  // A file that lacks a stream, or holds one cut short, would pass for a
-  // whole report and be read as one; it is removed instead, and the run ends
-  // as one that could not write its file. m_hrCreate says why.
-  m_pStorage.reset();
-  DeleteFileW(name.data());
-  return 0;
+  nWritten |= write(&m_devTree, kDevMan.text);
+  nWritten |= write(&m_services, kServices.text);
+  nWritten |= write(&m_logSystem, kEvLogSystem.text);
+  nWritten |= write(&m_logNorvan, kEvLogNorvan.text);
+  nWritten |= write(&m_logSecurity, kEvLogSecurity.text);
+  // A stream that could not be made or written whole leaves the others as
+  // they are: the file keeps every stream that was written, and m_hrCreate
+  // keeps the first failure so that the run does not end as a success.
+  return nWritten;
 }
 
 DWORD CReport::WriteStream(CObject* pObject, const WCHAR* lpszStreamName) {

@@ -22,11 +22,12 @@ class CReport {
 
   /// Creates the compound file (an existing one is replaced) and writes the
   /// five streams in order: "DevMan", "Services", "EvLog_System",
-  /// "EvLog_Norvan", "EvLog_Security". 1 when all five were written; the file
-  /// is complete once the container is destroyed. 0 when the file cannot be
-  /// created, or when a stream could not be made or written whole: every
-  /// stream is still attempted, and then the incomplete file is removed.
-  /// m_hrCreate says why.
+  /// "EvLog_Norvan", "EvLog_Security"; every stream is attempted, whatever
+  /// became of the ones before. 1 when at least one stream was written (the
+  /// file is complete once the container is destroyed), 0 when the file
+  /// cannot be created or no stream could be written. A stream that could
+  /// not be made or written whole is missing or cut short in the file, and
+  /// m_hrCreate keeps the first such failure.
   DWORD WriteReport(const char* lpszFileName);
 
   /// Writes pObject's record into a new stream of that name through an
@@ -42,8 +43,9 @@ class CReport {
   CElEventLog m_logSystem;
   CElEventLog m_logNorvan;
   CElEventLog m_logSecurity;
-  /// Why WriteReport wrote no file (it could not be created or completed);
-  /// S_OK when it wrote one.
+  /// Why WriteReport wrote no file or an incomplete one (the file could not be
+  /// created, or a stream could not be made or written whole); S_OK when it
+  /// wrote all five streams.
   HRESULT m_hrCreate = S_OK;
 
  private:

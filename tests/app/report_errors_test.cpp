@@ -2,6 +2,7 @@
 // disk), memory running out, a stream that cannot be made. Each is reported
 // once, naming the stream, and the next stream is still written. Linux only:
 // the message boxes are the terminal's lines on stderr.
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -107,39 +108,53 @@ TEST_F(StreamErrors, AStreamThatCannotBeMadeIsLeftOutSilently) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
-// A report that cannot be written whole is not left behind as if it were:
-// every stream is still attempted, then the file goes and the reason stays.
-TEST_F(StreamErrors, AReportWithoutAllItsStreamsIsRemoved) {
+// A stream that cannot be made or written whole costs that stream only: the
+// file keeps every other stream, and the first failure is kept so that the
+// run does not end as a success.
+TEST_F(StreamErrors, AReportWithoutAllItsStreamsKeepsTheOthers) {
   struct Case {
     posix::FaultPlan fault;
+    DWORD result;
+    std::vector<std::string> streams;  // the streams the file holds, in directory order
     const char* messages;
   };
+  const std::vector<std::string> all = {"DevMan", "EvLog_Norvan", "EvLog_Security", "EvLog_System",
+                                        "Services"};
   const Case cases[] = {
-      {{"IStorage::CreateStream", 2, false}, "tov: injected fault: IStorage::CreateStream fails at call 2\n"},
-      {{"IStorage::CreateStream", 1, true},
+      {{"IStorage::CreateStream", 2, false}, 1,
+       {"DevMan", "EvLog_Norvan", "EvLog_Security", "EvLog_System"},
+       "tov: injected fault: IStorage::CreateStream fails at call 2\n"},
+      {{"IStorage::CreateStream", 1, true}, 0, {},
        "tov: injected fault: IStorage::CreateStream fails at call 1 and after\n"},
-      {{"IStream::Write", 1, false},
+      {{"IStream::Write", 1, false}, 1, all,
        "tov: injected fault: IStream::Write fails at call 1\n"
        "An unknown error occurred while accessing DevMan.\n"},
-      {{"IStream::Write", 5, false},
+      {{"IStream::Write", 5, false}, 1, all,
        "tov: injected fault: IStream::Write fails at call 5\n"
        "An unknown error occurred while accessing EvLog_Security.\n"},
   };
   const char* path = "tov-incomplete-report.dat";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault.operation + ":" + std::to_string(c.fault.nth));
-    CReport report;
-    posix::InstallFaultPlan(c.fault);
-    ::testing::internal::CaptureStderr();
-    DWORD result = report.WriteReport(path);
-    std::string messages = ::testing::internal::GetCapturedStderr();
-    posix::ClearFaultPlan();
-    EXPECT_EQ(result, 0u);
-    EXPECT_EQ(report.m_hrCreate, STG_E_MEDIUMFULL);
+    std::string messages;
+    {
+      CReport report;
+      posix::InstallFaultPlan(c.fault);
+      ::testing::internal::CaptureStderr();
+      EXPECT_EQ(report.WriteReport(path), c.result);
+      messages = ::testing::internal::GetCapturedStderr();
+      posix::ClearFaultPlan();
+      EXPECT_EQ(report.m_hrCreate, STG_E_MEDIUMFULL);
+      EXPECT_TRUE(report.m_pStorage) << "the file was created and stays";
+    }
     EXPECT_EQ(messages, c.messages);
-    EXPECT_FALSE(report.m_pStorage);
     std::vector<StoredStream> streams;
-    EXPECT_FALSE(ReadCompoundFile(path, streams)) << "the file is gone";
+    ASSERT_TRUE(ReadCompoundFile(path, streams));
+    std::vector<std::string> names;
+    for (const StoredStream& stream : streams) names.push_back(stream.name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, c.streams);
+    std::remove(path);
   }
 }
 

@@ -336,21 +336,6 @@ HRESULT StgCreateStorageEx(const WCHAR* pwcsName, DWORD grfMode, DWORD stgfmt, D
   return S_OK;
 }
 
-BOOL DeleteFileW(const WCHAR* lpFileName) {
-  std::string path;
-  if (!ToUtf8(lpFileName, path) || path.empty()) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (unlink(path.c_str()) != 0) {
-    SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND
-                 : errno == ENOTDIR ? ERROR_PATH_NOT_FOUND
-                                    : ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  return TRUE;
-}
-
 HRESULT StgOpenStorage(const WCHAR* pwcsName, IStorage*, DWORD, SNB, DWORD,
                        IStorage** ppstgOpen) {
   if (ppstgOpen == nullptr) return STG_E_INVALIDPOINTER;

@@ -118,11 +118,6 @@ HRESULT StgCreateStorageEx(const WCHAR* pwcsName, DWORD grfMode, DWORD stgfmt, D
                            void* pStgOptions, PSECURITY_DESCRIPTOR pSecurityDescriptor,
                            REFIID riid, void** ppObjectOpen);
 
-/// Removes a file of the host's file system, such as a compound file written
-/// above. FALSE with ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND or
-/// ERROR_ACCESS_DENIED when it cannot.
-BOOL DeleteFileW(const WCHAR* lpFileName);
-
 /// Opens a compound file for reading.
 HRESULT StgOpenStorage(const WCHAR* pwcsName, IStorage* pstgPriority, DWORD grfMode,
                        SNB snbExclude, DWORD reserved, IStorage** ppstgOpen);
