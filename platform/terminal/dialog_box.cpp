@@ -12,6 +12,7 @@
 #include "platform/terminal/dialog_snapshot.h"
 #include "platform/terminal/interrupt.h"
 #include "platform/terminal/key_input.h"
+#include "platform/terminal/spin_wait.h"
 #include "platform/terminal/status_view.h"
 #include "platform/terminal/window_registry.h"
 
@@ -40,7 +41,7 @@ void CreateControls(WindowRegistry& registry, const DialogTemplate& tmpl, Window
 // control that takes the focus (the first enabled one with WS_TABSTOP).
 HWND CreateDialogWindows(const DialogTemplate& tmpl, HWND owner, DLGPROC proc, HWND& focus) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   auto dialog = std::make_unique<Window>();
   dialog->kind = WindowKind::kDialog;
   dialog->id = tmpl.id;
@@ -87,15 +88,9 @@ void CreateControls(WindowRegistry& registry, const DialogTemplate& tmpl, Window
 
 bool HasEnded(HWND dialog) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(dialog);
   return window == nullptr || window->ended;
-}
-
-int QueueFd() {
-  WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
-  return registry.QueueOf(std::this_thread::get_id()).wake_fd;
 }
 
 void PressKeys(const std::vector<tov::terminal::DialogSnapshot>& dialogs) {
@@ -107,9 +102,27 @@ void PressKeys(const std::vector<tov::terminal::DialogSnapshot>& dialogs) {
   }
 }
 
+// Waits for the next message, key or interrupt, or until the view is due.
+void WaitForInput(tov::terminal::ThreadQueue& queue,
+                  const std::vector<tov::terminal::DialogSnapshot>& dialogs) {
+  // The next message usually follows at once (a device's bar position, then
+  // its name): look for it briefly before sleeping.
+  if (tov::terminal::SpinUntil([&queue] { return queue.arrived.load(); })) return;
+  KeyInput& keys = KeyInput::Instance();
+  pollfd fds[3] = {{queue.wake_fd, POLLIN, 0},
+                   {tov::terminal::InterruptFd(), POLLIN, 0},
+                   {keys.Available() ? STDIN_FILENO : -1, POLLIN, 0}};
+  queue.polling.store(true);
+  int ready = queue.arrived.load() ? 0 : poll(fds, 3, StatusView::Instance().MillisecondsUntilDue());
+  queue.polling.store(false);
+  if (ready <= 0) return;
+  if (fds[0].revents & POLLIN) queue.Drain();
+  if (fds[2].revents & POLLIN) PressKeys(dialogs);
+}
+
 // One turn of the modal loop: a queued message, the view, and a wait for
 // the next message, key or interrupt. False once the dialog has ended.
-bool RunModalTurn(HWND dialog, int queue_fd) {
+bool RunModalTurn(HWND dialog, tov::terminal::ThreadQueue& queue) {
   KeyInput& keys = KeyInput::Instance();
   StatusView& view = StatusView::Instance();
   tov::terminal::ExitIfInterrupted();
@@ -118,22 +131,16 @@ bool RunModalTurn(HWND dialog, int queue_fd) {
   // Shown after every message, so no text that was set is missed.
   auto dialogs = tov::terminal::SnapshotDialogs(std::this_thread::get_id());
   view.Show(dialogs, keys.Available());
-  if (handled) return true;
-  pollfd fds[3] = {{queue_fd, POLLIN, 0},
-                   {tov::terminal::InterruptFd(), POLLIN, 0},
-                   {keys.Available() ? STDIN_FILENO : -1, POLLIN, 0}};
-  if (poll(fds, 3, view.MillisecondsUntilDue()) > 0 && (fds[2].revents & POLLIN)) {
-    PressKeys(dialogs);
-  }
+  if (!handled) WaitForInput(queue, dialogs);
   return true;
 }
 
-void RunModalLoop(HWND dialog, int queue_fd) {
+void RunModalLoop(HWND dialog, tov::terminal::ThreadQueue& queue) {
   KeyInput& keys = KeyInput::Instance();
   keys.Begin();
   for (;;) {
     try {
-      if (!RunModalTurn(dialog, queue_fd)) break;
+      if (!RunModalTurn(dialog, queue)) break;
     } catch (const std::bad_alloc&) {
       // A turn without memory draws nothing or loses a key press; the loop
       // goes on, since the dialog's end is still to come.
@@ -157,14 +164,14 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
   if (tov::posix::FaultFires("DialogBoxParamA")) return -1;
   HWND focus = nullptr;
   HWND dialog = nullptr;
-  int queue_fd = -1;
+  tov::terminal::ThreadQueue* queue = nullptr;
   try {
     dialog = CreateDialogWindows(*tmpl, hWndParent, lpDialogFunc, focus);
-    queue_fd = QueueFd();
+    queue = &tov::terminal::OwnQueue();
   } catch (const std::bad_alloc&) {
     if (dialog != nullptr) {
       WindowRegistry& registry = WindowRegistry::Instance();
-      std::lock_guard<std::mutex> lock(registry.Lock());
+      std::lock_guard lock(registry.Lock());
       registry.RemoveDialog(dialog);
     }
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -172,12 +179,12 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
   }
   tov::terminal::DispatchMessageTo(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus),
                                    dwInitParam);
-  RunModalLoop(dialog, queue_fd);
+  RunModalLoop(dialog, *queue);
   WindowRegistry& registry = WindowRegistry::Instance();
   INT_PTR result;
   bool last_dialog;
   {
-    std::lock_guard<std::mutex> lock(registry.Lock());
+    std::lock_guard lock(registry.Lock());
     result = registry.Find(dialog)->result;
     registry.RemoveDialog(dialog);
     last_dialog = !registry.HasDialogsOf(std::this_thread::get_id());
@@ -194,7 +201,7 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
 
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(hDlg);
   if (window == nullptr || window->kind != WindowKind::kDialog) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);

@@ -76,7 +76,7 @@ DialogSnapshot Snapshot(WindowRegistry& registry, const Window& window) {
 
 std::vector<DialogSnapshot> SnapshotDialogs(std::thread::id thread) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   std::vector<DialogSnapshot> out;
   for (const Window* window : registry.DialogsOf(thread)) out.push_back(Snapshot(registry, *window));
   return out;

@@ -38,7 +38,7 @@ MenuItem* FindItem(Menu& menu, UINT uPosition, UINT uFlags) {
 
 HMENU GetSystemMenu(HWND hWnd, BOOL bRevert) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(hWnd);
   if (window == nullptr || bRevert || !window->system_menu) return nullptr;
   return reinterpret_cast<HMENU>(window->system_menu.get());
@@ -46,7 +46,7 @@ HMENU GetSystemMenu(HWND hWnd, BOOL bRevert) {
 
 BOOL AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCSTR lpNewItem) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Menu* menu = FindMenu(registry, hMenu);
   if (menu == nullptr) return FALSE;
   bool separator = (uFlags & MF_SEPARATOR) != 0;
@@ -57,7 +57,7 @@ BOOL AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCSTR lpNewItem
 
 BOOL ModifyMenuA(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, LPCSTR lpNewItem) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Menu* menu = FindMenu(registry, hMnu);
   MenuItem* item = menu != nullptr ? FindItem(*menu, uPosition, uFlags) : nullptr;
   if (item == nullptr) return FALSE;
@@ -71,14 +71,14 @@ BOOL ModifyMenuA(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, L
 
 int GetMenuItemCount(HMENU hMenu) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Menu* menu = FindMenu(registry, hMenu);
   return menu != nullptr ? static_cast<int>(menu->items.size()) : -1;
 }
 
 UINT GetMenuItemID(HMENU hMenu, int nPos) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Menu* menu = FindMenu(registry, hMenu);
   MenuItem* item = menu != nullptr ? FindItem(*menu, static_cast<UINT>(nPos), MF_BYPOSITION) : nullptr;
   if (item == nullptr) return static_cast<UINT>(-1);
@@ -87,7 +87,7 @@ UINT GetMenuItemID(HMENU hMenu, int nPos) {
 
 UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Menu* menu = FindMenu(registry, hMenu);
   MenuItem* item = menu != nullptr ? FindItem(*menu, uId, uFlags) : nullptr;
   if (item == nullptr) return static_cast<UINT>(-1);
@@ -96,7 +96,7 @@ UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags) {
 
 int GetMenuStringA(HMENU hMenu, UINT uIDItem, LPSTR lpString, int cchMax, UINT flags) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Menu* menu = FindMenu(registry, hMenu);
   MenuItem* item = menu != nullptr ? FindItem(*menu, uIDItem, flags) : nullptr;
   if (item == nullptr) return 0;

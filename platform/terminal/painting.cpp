@@ -37,7 +37,7 @@ BOOL DrawIcon(HDC hDC, int, int, HICON hIcon) {
 
 BOOL GetClientRect(HWND hWnd, LPRECT lpRect) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(hWnd);
   if (window == nullptr || lpRect == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);

@@ -1,10 +1,12 @@
 // Window operations of the terminal surface. A message for a window of
 // another thread waits in that thread's queue; the sender blocks until the
 // window's loop has handled it, as the platform's sent messages do.
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <new>
 
+#include "platform/terminal/spin_wait.h"
 #include "platform/terminal/window_registry.h"
 
 namespace {
@@ -17,7 +19,7 @@ using tov::terminal::WindowRegistry;
 
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::unique_lock<std::mutex> lock(registry.Lock());
+  std::unique_lock lock(registry.Lock());
   Window* window = registry.Find(hWnd);
   if (window == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -32,7 +34,7 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
   }
-  bool done = false;
+  std::atomic<bool> done{false};
   LRESULT result = 0;
   try {
     tov::terminal::ThreadQueue& queue = registry.QueueOf(window->thread);
@@ -42,13 +44,19 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return 0;
   }
-  registry.SentDone().wait(lock, [&done] { return done; });
+  // The window's thread usually answers within microseconds: wait for it
+  // without the lock first, and sleep only when it takes longer.
+  auto answered = [&done] { return done.load(std::memory_order_acquire); };
+  lock.unlock();
+  if (tov::terminal::SpinUntil(answered)) return result;
+  lock.lock();
+  registry.SentDone().wait(lock, answered);
   return result;
 }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(hWnd);
   if (window == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -68,7 +76,7 @@ BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* dialog = registry.Find(hDlg);
   if (dialog == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -105,7 +113,7 @@ int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
 
 HWND GetParent(HWND hWnd) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(hWnd);
   return window != nullptr ? window->parent : nullptr;
 }
@@ -113,7 +121,7 @@ HWND GetParent(HWND hWnd) {
 HWND FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
   if (lpClassName != nullptr && std::strcmp(lpClassName, "#32770") != 0) return nullptr;
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   std::vector<Window*> dialogs = registry.AllDialogs();
   for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it) {
     if (lpWindowName == nullptr || (*it)->text == lpWindowName) return (*it)->handle;
@@ -123,7 +131,7 @@ HWND FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
 
 BOOL IsWindow(HWND hWnd) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   return registry.Find(hWnd) != nullptr;
 }
 
@@ -133,7 +141,7 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
 
 BOOL IsWindowEnabled(HWND hWnd) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(hWnd);
   return window != nullptr && window->enabled;
 }
@@ -142,7 +150,7 @@ BOOL IsIconic(HWND) { return FALSE; }
 
 LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(hWnd);
   if (window == nullptr || window->kind != tov::terminal::WindowKind::kDialog ||
       (nIndex != DWLP_USER && nIndex != DWLP_MSGRESULT)) {
@@ -157,7 +165,7 @@ LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
 
 LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.Lock());
+  std::lock_guard lock(registry.Lock());
   Window* window = registry.Find(hWnd);
   if (window == nullptr || window->kind != tov::terminal::WindowKind::kDialog ||
       (nIndex != DWLP_USER && nIndex != DWLP_MSGRESULT)) {

@@ -16,7 +16,11 @@ ThreadQueue::~ThreadQueue() {
   if (wake_fd >= 0) close(wake_fd);
 }
 
-void ThreadQueue::Wake() const {
+void ThreadQueue::Wake() {
+  // Either the loop sees `arrived` before it sleeps, or this sees `polling`
+  // and wakes it (both orders are sequentially consistent).
+  arrived.store(true);
+  if (!polling.load()) return;
   uint64_t one = 1;
   // A full counter already means "something arrived"; nothing else can fail.
   (void)!write(wake_fd, &one, sizeof one);
@@ -67,10 +71,7 @@ void WindowRegistry::RemoveDialog(HWND dialog) {
   };
   for (auto& [thread, queue] : queues_) {
     for (QueuedMessage& m : queue->messages) {
-      if (m.sent && addressed_to_gone(m)) {
-        *m.result = 0;
-        *m.done = true;
-      }
+      if (m.sent && addressed_to_gone(m)) Answer(m, 0);
     }
     auto& messages = queue->messages;
     messages.erase(std::remove_if(messages.begin(), messages.end(), addressed_to_gone),
@@ -173,7 +174,7 @@ LRESULT ProgressProc(Window& bar, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT DispatchMessageTo(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::unique_lock<std::mutex> lock(registry.Lock());
+  std::unique_lock lock(registry.Lock());
   Window* window = registry.Find(hwnd);
   if (window == nullptr) return 0;
   if (msg == kEnableMessage) {
@@ -215,13 +216,24 @@ LRESULT DispatchMessageTo(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
+void Answer(const QueuedMessage& m, LRESULT result) {
+  *m.result = result;
+  m.done->store(true, std::memory_order_release);
+}
+
+ThreadQueue& OwnQueue() {
+  WindowRegistry& registry = WindowRegistry::Instance();
+  std::lock_guard lock(registry.Lock());
+  return registry.QueueOf(std::this_thread::get_id());
+}
+
 bool DispatchOneQueued() {
   WindowRegistry& registry = WindowRegistry::Instance();
-  std::unique_lock<std::mutex> lock(registry.Lock());
+  std::unique_lock lock(registry.Lock());
   ThreadQueue& queue = registry.QueueOf(std::this_thread::get_id());
-  // Drained under the lock before looking: a message queued after this
-  // look wakes the loop again.
-  queue.Drain();
+  // Cleared under the lock before looking: a message queued after this look
+  // sets it again.
+  queue.arrived.store(false);
   if (queue.messages.empty()) return false;
   QueuedMessage m = queue.messages.front();
   queue.messages.pop_front();
@@ -235,8 +247,7 @@ bool DispatchOneQueued() {
   }
   if (m.sent) {
     lock.lock();
-    *m.result = result;
-    *m.done = true;
+    Answer(m, result);
     registry.SentDone().notify_all();
   }
   return true;

@@ -4,15 +4,16 @@
 // platform/terminal.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/terminal/spin_wait.h"
 #include "win32_api.h"
 
 namespace tov::terminal {
@@ -62,21 +63,30 @@ struct QueuedMessage {
   WPARAM wParam;
   LPARAM lParam;
   bool sent;
-  bool* done;        // sent only: set under the lock when handled
-  LRESULT* result;   // sent only
+  std::atomic<bool>* done;  // sent only: set under the lock, after `result`
+  LRESULT* result;          // sent only
 };
 
-/// The queue of one thread that owns windows, with the eventfd its loop
-/// polls to learn that something arrived.
+/// Answers a sent message: its result, then `done`, which lets the sender
+/// go. The lock must be held; the sender's variables are not touched after.
+void Answer(const QueuedMessage& m, LRESULT result);
+
+/// The queue of one thread that owns windows. Its loop looks for `arrived`
+/// (spinning briefly) and, when it sleeps, polls the eventfd; a waker writes
+/// the eventfd only while the loop says it polls.
 struct ThreadQueue {
   ThreadQueue();
   ~ThreadQueue();
   ThreadQueue(const ThreadQueue&) = delete;
   ThreadQueue& operator=(const ThreadQueue&) = delete;
-  void Wake() const;
+  /// Something arrived (a message, or the end of a dialog).
+  void Wake();
+  /// Empties the eventfd after a poll found it readable.
   void Drain() const;
 
   int wake_fd;
+  std::atomic<bool> arrived{false};  // set by Wake, cleared by the loop under the lock
+  std::atomic<bool> polling{false};  // the loop is in (or about to enter) poll
   std::deque<QueuedMessage> messages;
 };
 
@@ -85,9 +95,9 @@ class WindowRegistry {
  public:
   static WindowRegistry& Instance();
 
-  std::mutex& Lock() { return mutex_; }
+  SpinningMutex& Lock() { return mutex_; }
   /// Senders wait on this until their message is done.
-  std::condition_variable& SentDone() { return sent_done_; }
+  std::condition_variable_any& SentDone() { return sent_done_; }
 
   // The calls below expect the lock to be held.
 
@@ -107,8 +117,8 @@ class WindowRegistry {
   std::vector<Window*> AllDialogs();
 
  private:
-  std::mutex mutex_;
-  std::condition_variable sent_done_;
+  SpinningMutex mutex_;
+  std::condition_variable_any sent_done_;
   uintptr_t next_handle_ = 0x10010;
   std::map<HWND, std::unique_ptr<Window>> windows_;
   std::vector<HWND> dialogs_;  // in order of creation
@@ -123,6 +133,9 @@ LRESULT DispatchMessageTo(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 /// Handles the oldest message queued for the calling thread; false when
 /// there was none.
 bool DispatchOneQueued();
+
+/// The queue of the calling thread (made on first use).
+ThreadQueue& OwnQueue();
 
 /// Private message of the surface: EnableWindow on the window's own thread.
 constexpr UINT kEnableMessage = 0x7F00;

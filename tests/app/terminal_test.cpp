@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -165,6 +166,84 @@ TEST(TerminalInterrupt, ARunningDialogEndsTheProgramAtOnce) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(128 + SIGINT), "");
+}
+
+// Messages sent from another thread reach the dialog's procedure on the
+// dialog's thread, in order, and every sender gets its own answer, whether
+// the two sides meet while waiting briefly or one of them has gone to sleep:
+// a procedure slower than the brief wait puts the sender to sleep, and a
+// pause between messages puts the dialog's loop to sleep.
+struct SendCase {
+  const char* name;
+  int answer_ms;  // how long the procedure takes over each message
+  int gap_ms;     // how long the sender pauses between messages
+};
+
+struct SendState {
+  SendCase c;
+  std::thread::id dialog_thread;
+  std::thread sender;
+  std::vector<WPARAM> handled;
+  std::vector<LRESULT> answers;
+  bool other_thread = false;
+};
+
+constexpr int kSends = 40;
+constexpr UINT kSentMessage = WM_USER + 100;  // a message of the dialog's own
+
+INT_PTR CALLBACK SendingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<SendState*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  switch (msg) {
+    case WM_INITDIALOG:
+      state = reinterpret_cast<SendState*>(lParam);
+      SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+      state->dialog_thread = std::this_thread::get_id();
+      state->sender = std::thread([hwnd, state] {
+        for (int i = 0; i < kSends; ++i) {
+          state->answers.push_back(SendMessageA(hwnd, kSentMessage, static_cast<WPARAM>(i), 0));
+          if (state->c.gap_ms > 0) Sleep(static_cast<DWORD>(state->c.gap_ms));
+        }
+        PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+      });
+      return TRUE;
+    case kSentMessage:
+      if (std::this_thread::get_id() != state->dialog_thread) state->other_thread = true;
+      if (state->c.answer_ms > 0) Sleep(static_cast<DWORD>(state->c.answer_ms));
+      state->handled.push_back(wParam);
+      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, static_cast<LONG_PTR>(wParam * 3 + 1));
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) EndDialog(hwnd, IDOK);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+TEST(TerminalMessages, SentMessagesAreAnsweredWhicheverSideSleeps) {
+  const SendCase cases[] = {
+      {"both quick", 0, 0},
+      {"slow answers: the sender sleeps", 2, 0},
+      {"pauses: the loop sleeps", 0, 2},
+      {"both", 2, 2},
+  };
+  test::ProgramPlatform platform;
+  for (const SendCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SendState state;
+    state.c = c;
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS),
+                                     nullptr, SendingProc, reinterpret_cast<LPARAM>(&state));
+    if (state.sender.joinable()) state.sender.join();
+    EXPECT_EQ(result, IDOK);
+    EXPECT_FALSE(state.other_thread);
+    ASSERT_EQ(state.handled.size(), static_cast<size_t>(kSends));
+    ASSERT_EQ(state.answers.size(), static_cast<size_t>(kSends));
+    for (int i = 0; i < kSends; ++i) {
+      EXPECT_EQ(state.handled[static_cast<size_t>(i)], static_cast<WPARAM>(i));
+      EXPECT_EQ(state.answers[static_cast<size_t>(i)], static_cast<LRESULT>(i * 3 + 1));
+    }
+  }
 }
 
 TEST(TerminalMessages, UsageGoesToStderr) {
