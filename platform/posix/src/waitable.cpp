@@ -27,6 +27,8 @@ bool Waitable::Wait(DWORD milliseconds) {
   auto ready = [this] { return signalled_; };
   if (milliseconds == INFINITE) {
     changed_.wait(lock, ready);
+  } else if (milliseconds == 0) {
+    if (!signalled_) return false;  // a test of the state: no clock, no sleep
   } else if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), ready)) {
     return false;
   }
