@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/machine/live/live_hwdata.h"
 #include "platform/machine/live/live_source.h"
 #include "platform/machine/machine.h"
 #include "tests/platform/temp_tree.h"
@@ -383,6 +384,47 @@ TEST(LiveDevices, NamesTakenTwiceAndTreesThatCannotBeRead) {
   LoadLiveDevices(LiveRoot{tree.Root() + "/nothing-here"}, empty);
   ASSERT_NE(empty.Devices().Root(), nullptr);
   EXPECT_EQ(empty.Devices().Root()->FirstChild(), nullptr);
+}
+
+// The ID database keeps only where its heads are and reads a name when asked:
+// names far into a large file, comments between entries, and lines whose
+// name is blank.
+TEST(IdDatabase, NamesAnywhereInTheFile) {
+  std::string text = "# List of PCI ID's\n";
+  for (int i = 0; i < 3000; ++i) text += "# padding comment line " + std::to_string(i) + "\n";
+  text +=
+      "1af4  Red Hat, Inc.\n"
+      "\t1000  Virtio network device\n"
+      "\t\t1af4 0001  Virtio network device (subsystem)\n"
+      "# a comment between entries\n"
+      "\t1041  Virtio 1.0 network device  \r\n"
+      "\t1042   \r\n"
+      "8086  Intel Corporation\n"
+      "\t0d57  Host bridge\n"
+      "\n"
+      "C 02  Network controller\n"
+      "\t00  Ethernet controller\n"
+      "C 06  Bridge\n";
+  ASSERT_GT(text.size(), 64u * 1024u);  // past the first piece the file is read in
+  test::TempTree tree;
+  tree.File("/usr/share/hwdata/pci.ids", text);
+  IdDatabase db = IdDatabase::Load(LiveRoot{tree.Root()}, "/usr/share/hwdata/pci.ids");
+  EXPECT_EQ(db.Vendor(0x1af4), "Red Hat, Inc.");
+  EXPECT_EQ(db.Vendor(0x8086), "Intel Corporation");
+  EXPECT_EQ(db.Vendor(0x10de), "");
+  EXPECT_EQ(db.Device(0x1af4, 0x1000), "Virtio network device");
+  EXPECT_EQ(db.Device(0x1af4, 0x1041), "Virtio 1.0 network device");  // after a comment, blanks cut
+  EXPECT_EQ(db.Device(0x1af4, 0x1042), "");                            // a blank name
+  EXPECT_EQ(db.Device(0x1af4, 0x0001), "");  // a subsystem line is not a device
+  EXPECT_EQ(db.Device(0x1af4, 0x0d57), "");  // another vendor's device
+  EXPECT_EQ(db.Device(0x8086, 0x0d57), "Host bridge");
+  EXPECT_EQ(db.ClassName(0x020000), "Ethernet controller");
+  EXPECT_EQ(db.ClassName(0x028000), "Network controller");  // no such subclass: the class
+  EXPECT_EQ(db.ClassName(0x060400), "Bridge");
+  EXPECT_EQ(db.ClassName(0x030000), "");
+
+  IdDatabase missing = IdDatabase::Load(LiveRoot{tree.Root()}, "/usr/share/hwdata/usb.ids");
+  EXPECT_EQ(missing.Vendor(0x1af4), "");
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <deque>
+#include <utility>
 
 namespace tov::machine::live {
 
@@ -15,6 +17,10 @@ namespace {
 
 // As the kernel allows before it reports a loop.
 constexpr int kMaxLinks = 40;
+
+// LineReader reads a file in pieces of this size: a package's file list
+// can be megabytes long, and fresh memory that large costs more than reading.
+constexpr size_t kLinePiece = 64 * 1024;
 
 void PushComponents(std::string_view path, std::deque<std::string>& todo) {
   std::deque<std::string> parts;
@@ -43,9 +49,9 @@ std::optional<std::string> LinkTarget(const std::string& host_path) {
 }
 
 std::optional<struct stat> StatResolved(const LiveRoot& where, std::string_view path) {
-  std::optional<std::string> resolved = ResolvePath(where, path);
+  std::optional<std::string> host = HostPath(where, path);
   struct stat st {};
-  if (!resolved || stat(where.Path(*resolved).c_str(), &st) != 0) return std::nullopt;
+  if (!host || stat(host->c_str(), &st) != 0) return std::nullopt;
   return st;
 }
 
@@ -77,15 +83,29 @@ std::optional<std::string> ResolvePath(const LiveRoot& where, std::string_view p
   return Join(done);
 }
 
-std::optional<std::string> ReadDescriptor(int fd) {
-  if (fd < 0) return std::nullopt;
-  // Read straight into the text, sized from the file (a package's file list
-  // or the PCI ID database is a megabyte or more) and grown geometrically
-  // when the file is longer than it says (sysfs gives 4096 bytes for every
-  // attribute, /proc files 0).
-  struct stat st;
-  size_t capacity =
-      fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
+std::optional<std::string> HostPath(const LiveRoot& where, std::string_view path) {
+  if (where.IsHost()) return std::string(path);
+  std::optional<std::string> resolved = ResolvePath(where, path);
+  if (!resolved) return std::nullopt;
+  return where.Path(*resolved);
+}
+
+namespace {
+
+// Whether the open file `fd` is a regular file; closes it when it is not.
+bool KeepRegular(int fd, struct stat& st) {
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return true;
+  close(fd);
+  return false;
+}
+
+// The whole of the open file `fd`, which it closes; nothing when a read
+// fails (a sysfs attribute may open and then refuse reading). The text is
+// sized from the file (the PCI ID database is a megabyte or more) and grown
+// geometrically when the file is longer than it says (sysfs gives 4096 bytes
+// for every attribute, /proc files 0).
+std::optional<std::string> ReadWhole(int fd, const struct stat* st) {
+  size_t capacity = st != nullptr && st->st_size > 0 ? static_cast<size_t>(st->st_size) + 1 : 4096;
   std::string text(capacity, '\0');
   size_t used = 0;
   for (;;) {
@@ -103,45 +123,89 @@ std::optional<std::string> ReadDescriptor(int fd) {
   return text;
 }
 
-namespace {
-
-// The whole of the open file `fd`, which it closes, when it is a regular file.
-std::optional<std::string> ReadRegular(int fd) {
-  struct stat st {};
-  std::optional<std::string> text;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    // sysfs and proc files state a size that is not their content's: read to the end.
-    text.emplace();
-    // Room for the size the file states, so that a large file (a package's
-    // file list) is not copied again as the text grows.
-    if (st.st_size > 0) text->reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) text->append(buffer, static_cast<size_t>(n));
-    if (n < 0) text.reset();
-  }
-  close(fd);
-  return text;
-}
-
 }  // namespace
 
-std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path) {
-  std::optional<std::string> resolved = ResolvePath(where, path);
-  if (!resolved) return std::nullopt;
-  int fd = open(where.Path(*resolved).c_str(), O_RDONLY | O_CLOEXEC);
+std::optional<std::string> ReadDescriptor(int fd) {
   if (fd < 0) return std::nullopt;
-  return ReadRegular(fd);
+  struct stat st {};
+  return ReadWhole(fd, fstat(fd, &st) == 0 ? &st : nullptr);
 }
 
-std::optional<std::string> ReadFileIn(const LiveRoot& where, const std::string& directory,
-                                      std::string_view name) {
+std::optional<std::string> ReadFile(const LiveRoot& where, std::string_view path) {
+  std::optional<std::string> host = HostPath(where, path);
+  if (!host) return std::nullopt;
+  int fd = open(host->c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || !KeepRegular(fd, st)) return std::nullopt;
+  return ReadWhole(fd, &st);
+}
+
+LineReader::LineReader(LineReader&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), buffer_(std::move(other.buffer_)) {}
+
+LineReader& LineReader::operator=(LineReader&& other) noexcept {
+  if (this != &other) {
+    Adopt(std::exchange(other.fd_, -1));
+    buffer_ = std::move(other.buffer_);
+  }
+  return *this;
+}
+
+LineReader::~LineReader() { Adopt(-1); }
+
+bool LineReader::Adopt(int fd) {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  struct stat st {};
+  if (fd >= 0 && KeepRegular(fd, st)) fd_ = fd;
+  return fd_ >= 0;
+}
+
+bool LineReader::Open(const LiveRoot& where, std::string_view path) {
+  std::optional<std::string> host = HostPath(where, path);
+  return Adopt(host ? open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1);
+}
+
+bool LineReader::OpenIn(const LiveRoot& where, const std::string& directory, std::string_view name) {
   std::string path = (directory == "/" ? "" : directory) + "/" + std::string(name);
   int fd = open(where.Path(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  // A link is followed inside the root, as ReadFile does.
-  if (fd < 0 && errno == ELOOP) return ReadFile(where, path);
-  if (fd < 0) return std::nullopt;
-  return ReadRegular(fd);
+  if (fd < 0 && errno == ELOOP) {
+    // A link is followed inside the root, as ReadFile does.
+    std::optional<std::string> host = HostPath(where, path);
+    if (host) fd = open(host->c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  return Adopt(fd);
+}
+
+bool LineReader::ForEachLine(uint64_t from,
+                             const std::function<bool(std::string_view, uint64_t)>& line) {
+  if (fd_ < 0) return false;
+  if (buffer_.size() < kLinePiece) buffer_.resize(kLinePiece);
+  uint64_t offset = from;  // where in the file the buffer's first byte is
+  size_t kept = 0;         // the start of a line the last piece did not finish
+  for (;;) {
+    if (kept == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+    ssize_t n = pread(fd_, buffer_.data() + kept, buffer_.size() - kept,
+                      static_cast<off_t>(offset + kept));
+    if (n < 0) return false;
+    if (n == 0) break;
+    const char* begin = buffer_.data();
+    const char* end = begin + kept + static_cast<size_t>(n);
+    const char* start = begin;
+    while (const void* found = std::memchr(start, '\n', static_cast<size_t>(end - start))) {
+      const char* newline = static_cast<const char*>(found);
+      if (!line(std::string_view(start, static_cast<size_t>(newline - start)),
+                offset + static_cast<uint64_t>(start - begin))) {
+        return true;
+      }
+      start = newline + 1;
+    }
+    offset += static_cast<uint64_t>(start - begin);
+    kept = static_cast<size_t>(end - start);
+    std::memmove(buffer_.data(), start, kept);
+  }
+  if (kept > 0) line(std::string_view(buffer_.data(), kept), offset);
+  return true;
 }
 
 std::string ReadAttribute(const LiveRoot& where, std::string_view path) {
@@ -163,6 +227,7 @@ bool IsDirectory(const LiveRoot& where, std::string_view path) {
 }
 
 std::optional<std::string> ReadLink(const LiveRoot& where, std::string_view path) {
+  if (where.IsHost()) return LinkTarget(std::string(path));
   std::optional<std::string> resolved = ResolvePath(where, path.substr(0, path.rfind('/') + 1));
   if (!resolved) return std::nullopt;
   std::string parent = *resolved == "/" ? "" : *resolved;
@@ -171,9 +236,9 @@ std::optional<std::string> ReadLink(const LiveRoot& where, std::string_view path
 
 std::vector<std::string> ListDirectory(const LiveRoot& where, std::string_view path) {
   std::vector<std::string> names;
-  std::optional<std::string> resolved = ResolvePath(where, path);
-  if (!resolved) return names;
-  DIR* dir = opendir(where.Path(*resolved).c_str());
+  std::optional<std::string> host = HostPath(where, path);
+  if (!host) return names;
+  DIR* dir = opendir(host->c_str());
   if (dir == nullptr) return names;
   while (const dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;

@@ -1,8 +1,8 @@
 #include "platform/machine/live/live_hwdata.h"
 
 #include <algorithm>
+#include <string_view>
 
-#include "platform/machine/live/live_files.h"
 
 namespace tov::machine::live {
 
@@ -16,48 +16,43 @@ int HexDigit(char c) {
 }
 
 // `digits` hexadecimal digits at `at` followed by a blank: their value, or -1.
-long HexNumber(const std::string& text, size_t at, size_t digits) {
-  if (at + digits >= text.size() || text[at + digits] != ' ') return -1;
+long HexNumber(std::string_view line, size_t at, size_t digits) {
+  if (at + digits >= line.size() || line[at + digits] != ' ') return -1;
   long value = 0;
   for (size_t i = at; i < at + digits; ++i) {
-    int d = HexDigit(text[i]);
+    int d = HexDigit(line[i]);
     if (d < 0) return -1;
     value = value << 4 | d;
   }
   return value;
 }
 
-// The name after the number on the line at `at`: from the first non-blank
-// after `skip` characters to the end of the line.
-std::string NameAt(const std::string& text, size_t at, size_t skip) {
-  size_t end = text.find('\n', at);
-  if (end == std::string::npos) end = text.size();
-  size_t begin = text.find_first_not_of(' ', at + skip);
-  if (begin == std::string::npos || begin >= end) return {};
-  size_t last = text.find_last_not_of(" \r", end - 1);
-  return text.substr(begin, last - begin + 1);
+// The name after the number on a line: from the first non-blank after `skip`
+// characters to the end of the line.
+std::string NameAt(std::string_view line, size_t skip) {
+  size_t begin = line.find_first_not_of(' ', skip);
+  size_t last = line.find_last_not_of(" \r");
+  if (begin == std::string_view::npos || last == std::string_view::npos || last < begin) return {};
+  return std::string(line.substr(begin, last - begin + 1));
 }
 
 }  // namespace
 
 IdDatabase IdDatabase::Load(const LiveRoot& where, const std::string& path) {
   IdDatabase db;
-  db.text_ = ReadFile(where, path).value_or("");
+  if (!db.file_.Open(where, path)) return db;
   // Vendors ("xxxx  name") and PCI classes ("C xx  name") begin unindented
   // lines; every other unindented line starts another list, which is skipped.
-  const std::string& t = db.text_;
-  for (size_t at = 0; at < t.size();) {
-    if (t[at] != '\t' && t[at] != '#') {
-      long number = HexNumber(t, at, 4);
-      if (number >= 0) {
-        db.vendors_.push_back(Head{static_cast<uint32_t>(number), at});
-      } else if (t.compare(at, 2, "C ") == 0 && (number = HexNumber(t, at + 2, 2)) >= 0) {
-        db.classes_.push_back(Head{static_cast<uint32_t>(number), at});
-      }
+  db.file_.ForEachLine(0, [&db](std::string_view line, uint64_t at) {
+    if (line.empty() || line[0] == '\t' || line[0] == '#') return true;
+    long number = HexNumber(line, 0, 4);
+    if (number >= 0) {
+      db.vendors_.push_back(Head{static_cast<uint32_t>(number), at});
+    } else if (line.compare(0, 2, "C ") == 0 && (number = HexNumber(line, 2, 2)) >= 0) {
+      db.classes_.push_back(Head{static_cast<uint32_t>(number), at});
     }
-    size_t end = t.find('\n', at);
-    at = end == std::string::npos ? t.size() : end + 1;
-  }
+    return true;
+  });
   auto by_number = [](const Head& a, const Head& b) { return a.number < b.number; };
   std::stable_sort(db.vendors_.begin(), db.vendors_.end(), by_number);
   std::stable_sort(db.classes_.begin(), db.classes_.end(), by_number);
@@ -70,27 +65,38 @@ const IdDatabase::Head* IdDatabase::FindHead(const std::vector<Head>& heads, uin
   return found != heads.end() && found->number == number ? &*found : nullptr;
 }
 
-std::string IdDatabase::FindEntry(size_t at, uint32_t number, size_t digits) const {
-  const std::string& t = text_;
-  size_t line = t.find('\n', at);
-  while (line != std::string::npos && line + 1 < t.size()) {
-    size_t begin = line + 1;
-    if (t[begin] == '#') {  // comments may stand between entries
-      line = t.find('\n', begin);
-      continue;
+std::string IdDatabase::HeadName(uint64_t at) const {
+  std::string name;
+  file_.ForEachLine(at, [&name](std::string_view line, uint64_t) {
+    // The number: four digits for a vendor, "C xx" for a class.
+    name = NameAt(line, 4);
+    return false;
+  });
+  return name;
+}
+
+std::string IdDatabase::FindEntry(uint64_t at, uint32_t number, size_t digits) const {
+  std::string name;
+  bool head = true;
+  file_.ForEachLine(at, [&](std::string_view line, uint64_t) {
+    if (head) {
+      head = false;
+      return true;
     }
-    if (t[begin] != '\t') return {};  // the end of this head's entries
-    if (t.compare(begin, 2, "\t\t") != 0 && HexNumber(t, begin + 1, digits) == long{number}) {
-      return NameAt(t, begin, 1 + digits);
+    if (!line.empty() && line[0] == '#') return true;  // comments may stand between entries
+    if (line.empty() || line[0] != '\t') return false;  // the end of this head's entries
+    if (line.compare(0, 2, "\t\t") != 0 && HexNumber(line, 1, digits) == long{number}) {
+      name = NameAt(line, 1 + digits);
+      return false;
     }
-    line = t.find('\n', begin);
-  }
-  return {};
+    return true;
+  });
+  return name;
 }
 
 std::string IdDatabase::Vendor(uint16_t vendor) const {
   const Head* head = FindHead(vendors_, vendor);
-  return head ? NameAt(text_, head->at, 4) : std::string();
+  return head ? HeadName(head->at) : std::string();
 }
 
 std::string IdDatabase::Device(uint16_t vendor, uint16_t device) const {
@@ -102,7 +108,7 @@ std::string IdDatabase::ClassName(uint32_t class_code) const {
   const Head* head = FindHead(classes_, class_code >> 16);
   if (head == nullptr) return {};
   std::string subclass = FindEntry(head->at, class_code >> 8 & 0xFF, 2);
-  return subclass.empty() ? NameAt(text_, head->at, 4) : subclass;
+  return subclass.empty() ? HeadName(head->at) : subclass;
 }
 
 }  // namespace tov::machine::live

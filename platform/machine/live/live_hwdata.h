@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/machine/live/live_files.h"
 #include "platform/machine/live/live_source.h"
 
 namespace tov::machine::live {
@@ -14,8 +15,9 @@ class IdDatabase {
  public:
   /// Reads a database in the pci.ids/usb.ids form; a missing file gives an
   /// empty database, which names nothing. Only the places of the vendor and
-  /// class lines are noted; a name is found when it is asked for, since a
-  /// machine asks for a few dozen of the tens of thousands of names.
+  /// class lines are noted and the file is kept open; a name is read from
+  /// there when it is asked for, since a machine asks for a few dozen of the
+  /// tens of thousands of names.
   static IdDatabase Load(const LiveRoot& where, const std::string& path);
 
   /// The vendor's name, or empty.
@@ -31,14 +33,16 @@ class IdDatabase {
   // ("C 02  Network controller") begins, in the order of the file.
   struct Head {
     uint32_t number;
-    size_t at;
+    uint64_t at;
   };
   static const Head* FindHead(const std::vector<Head>& heads, uint32_t number);
+  // The name on the head line at `at`.
+  std::string HeadName(uint64_t at) const;
   // The name of the entry line `number` (of `digits` hex digits) among the
   // tab-indented lines below the head line at `at`, or empty.
-  std::string FindEntry(size_t at, uint32_t number, size_t digits) const;
+  std::string FindEntry(uint64_t at, uint32_t number, size_t digits) const;
 
-  std::string text_;
+  mutable LineReader file_;  // reading moves its position only
   std::vector<Head> vendors_;
   std::vector<Head> classes_;
 };

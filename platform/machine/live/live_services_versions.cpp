@@ -25,29 +25,16 @@ std::string MergedUsrAlias(const std::string& path) {
   return {};
 }
 
-// Calls `line` for every line of `text`.
-template <class OnLine>
-void ForEachLine(std::string_view text, OnLine line) {
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    line(text.substr(start, end - start));
-    start = end + 1;
-  }
-}
-
 // The facts of the installed packages among `wanted` (keys "name" or
 // "name:arch") from the status file.
 std::map<std::string, PackageFacts> ReadStatus(const LiveRoot& where,
                                                const std::set<std::string>& wanted) {
   std::map<std::string, PackageFacts> found;
-  std::optional<std::string> status = ReadFile(where, kDpkgStatus);
-  if (!status) return found;
+  LineReader status;
+  if (!status.Open(where, kDpkgStatus)) return found;
 
   PackageFacts facts;
   std::string arch, state;
-  std::string field;  // the field the current line belongs to (continuation lines)
   auto finish = [&] {
     if (!facts.name.empty() && state.size() >= 10 &&
         state.compare(state.size() - 10, 10, " installed") == 0) {
@@ -59,15 +46,15 @@ std::map<std::string, PackageFacts> ReadStatus(const LiveRoot& where,
     arch.clear();
     state.clear();
   };
-  ForEachLine(*status, [&](std::string_view line) {
+  status.ForEachLine(0, [&](std::string_view line, uint64_t) {
     if (Trim(line).empty()) {
       finish();
-      return;
+      return true;
     }
-    if (line[0] == ' ' || line[0] == '\t') return;  // continuation of `field`
+    if (line[0] == ' ' || line[0] == '\t') return true;  // continuation of the last field
     size_t colon = line.find(':');
-    if (colon == std::string_view::npos) return;
-    field = std::string(line.substr(0, colon));
+    if (colon == std::string_view::npos) return true;
+    std::string_view field = line.substr(0, colon);
     std::string value(Trim(line.substr(colon + 1)));
     if (field == "Package") facts.name = value;
     else if (field == "Architecture") arch = value;
@@ -75,6 +62,7 @@ std::map<std::string, PackageFacts> ReadStatus(const LiveRoot& where,
     else if (field == "Version") facts.version = value;
     else if (field == "Maintainer") facts.maintainer = value;
     else if (field == "Description") facts.summary = value;
+    return true;
   });
   finish();
   return found;
@@ -109,17 +97,18 @@ PackageOwners PackageOwners::Find(const LiveRoot& where, const std::set<std::str
   std::set<std::string> keys;
   std::optional<std::string> info = ResolvePath(where, kDpkgInfo);
   if (!wanted.empty() && info) {
+    LineReader reader;  // one for all lists, which add up to megabytes
     for (const std::string& name : ListDirectory(where, *info)) {
       if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".list") != 0) continue;
-      std::optional<std::string> list = ReadFileIn(where, *info, name);
-      if (!list) continue;
+      if (!reader.OpenIn(where, *info, name)) continue;
       std::string key = name.substr(0, name.size() - 5);
-      ForEachLine(*list, [&](std::string_view line) {
-        if (line.size() >= wanted_length.size() || !wanted_length[line.size()]) return;
+      reader.ForEachLine(0, [&](std::string_view line, uint64_t) {
+        if (line.size() >= wanted_length.size() || !wanted_length[line.size()]) return true;
         auto it = by_name.find(line);
         if (it != by_name.end() && owners.owner_.emplace(*it->second, key).second) {
           keys.insert(key);
         }
+        return true;
       });
     }
   }
