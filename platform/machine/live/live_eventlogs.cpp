@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,8 +74,8 @@ std::vector<std::string> JournalFiles(const LiveRoot& where) {
       bool journal = name.size() > 8 && (name.compare(name.size() - 8, 8, ".journal") == 0 ||
                                          name.compare(name.size() - 9, 9, ".journal~") == 0);
       if (!journal || !IsFile(where, path)) continue;
-      std::string host = where.Path(*ResolvePath(where, path));
-      if (access(host.c_str(), R_OK) == 0) files.push_back(host);
+      std::optional<std::string> host = HostPath(where, path);
+      if (host && access(host->c_str(), R_OK) == 0) files.push_back(*host);
     }
   };
   for (const char* dir : kJournalDirectories) {
@@ -207,10 +209,9 @@ void AddMessageFiles(Machine& machine) {
   }
 }
 
-// The accounts of /etc/passwd as the SIDs S-1-22-1-<uid>, local accounts of
-// this computer.
-void AddAccounts(const LiveRoot& where, Machine& machine) {
-  std::string passwd = ReadFile(where, "/etc/passwd").value_or("");
+// The accounts of /etc/passwd (its text) as the SIDs S-1-22-1-<uid>, local
+// accounts of this computer.
+void AddAccounts(const std::string& passwd, Machine& machine) {
   size_t start = 0;
   while (start < passwd.size()) {
     size_t end = std::min(passwd.find('\n', start), passwd.size());
@@ -226,31 +227,37 @@ void AddAccounts(const LiveRoot& where, Machine& machine) {
 
 }  // namespace
 
-void LoadLiveEventLogs(const LiveRoot& where, Machine& machine) {
-  for (const char* log : {"System", "Security", "Norvan"}) {
-    machine.EventLogs().Log(log);
-    machine.Registry().Key(kEventLogKey + std::string(log));
-  }
-  AddMessageFiles(machine);
-  AddAccounts(where, machine);
-
+std::function<void(Machine&)> ReadLiveEventLogs(const LiveRoot& where) {
+  std::map<std::string, std::vector<Entry>> logs;
   std::vector<std::string> files = JournalFiles(where);
-  if (files.empty()) return;
   std::vector<const char*> paths;
   for (const std::string& file : files) paths.push_back(file.c_str());
   paths.push_back(nullptr);
   sd_journal* raw = nullptr;
-  if (sd_journal_open_files(&raw, paths.data(), 0) < 0) return;
-  Journal journal(raw);
+  if (!files.empty() && sd_journal_open_files(&raw, paths.data(), 0) >= 0) {
+    Journal journal(raw);
+    auto any = [](const Entry&) { return true; };
+    logs["System"] = NewestEntries(journal.get(), {}, [](const Entry& e) {
+      return e.facility != kAuth && e.facility != kAuthPriv;
+    });
+    logs["Security"] = NewestEntries(journal.get(), {"SYSLOG_FACILITY=4", "SYSLOG_FACILITY=10"}, any);
+    logs["Norvan"] = NewestEntries(journal.get(), {"SYSLOG_IDENTIFIER=norvan"}, any);
+  }
+  std::string passwd = ReadFile(where, "/etc/passwd").value_or("");
 
-  auto any = [](const Entry&) { return true; };
-  AddRecords("System",
-             NewestEntries(journal.get(), {},
-                           [](const Entry& e) { return e.facility != kAuth && e.facility != kAuthPriv; }),
-             machine);
-  AddRecords("Security",
-             NewestEntries(journal.get(), {"SYSLOG_FACILITY=4", "SYSLOG_FACILITY=10"}, any), machine);
-  AddRecords("Norvan", NewestEntries(journal.get(), {"SYSLOG_IDENTIFIER=norvan"}, any), machine);
+  return [logs = std::move(logs), passwd = std::move(passwd)](Machine& machine) mutable {
+    for (const char* log : {"System", "Security", "Norvan"}) {
+      machine.EventLogs().Log(log);
+      machine.Registry().Key(kEventLogKey + std::string(log));
+    }
+    AddMessageFiles(machine);
+    AddAccounts(passwd, machine);
+    for (const char* log : {"System", "Security", "Norvan"}) {
+      AddRecords(log, std::move(logs[log]), machine);
+    }
+  };
 }
+
+void LoadLiveEventLogs(const LiveRoot& where, Machine& machine) { ReadLiveEventLogs(where)(machine); }
 
 }  // namespace tov::machine::live

@@ -3,6 +3,7 @@
 // with version resources built from the package database and module fields.
 // docs/live-machine.md ("Services") gives the mapping field by field.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -98,23 +99,25 @@ ServiceEntry DriverEntry(const KernelDriver& driver) {
   return e;
 }
 
-// Registers the image files that exist, each with the version resource its
-// package and module fields give.
-void AddImageFiles(const LiveRoot& where, const std::map<std::string, const ModuleFacts*>& images,
-                   Machine& machine) {
+// The version resources of the image files that exist, from their packages
+// and module fields.
+std::map<std::string, std::vector<uint8_t>> ImageVersions(
+    const LiveRoot& where, const std::map<std::string, const ModuleFacts*>& images) {
   std::set<std::string> present;
   for (const auto& [path, module] : images) {
     if (IsFile(where, path)) present.insert(path);
   }
   PackageOwners owners = PackageOwners::Find(where, present);
+  std::map<std::string, std::vector<uint8_t>> blocks;
   for (const std::string& path : present) {
-    machine.File(path).VersionBlock(BuildVersionBlock(path, owners.OwnerOf(path), images.at(path)));
+    blocks[path] = BuildVersionBlock(path, owners.OwnerOf(path), images.at(path));
   }
+  return blocks;
 }
 
 }  // namespace
 
-void LoadLiveServices(const LiveRoot& where, Machine& machine) {
+std::function<void(Machine&)> ReadLiveServices(const LiveRoot& where) {
   std::map<std::string, UnitState> states = LoadedUnitStates(where);
   std::vector<std::string> loaded;
   for (const auto& [unit, state] : states) loaded.push_back(unit);
@@ -158,20 +161,25 @@ void LoadLiveServices(const LiveRoot& where, Machine& machine) {
     entries.push_back(std::move(e));
     if (!unit.program.empty() && unit.program[0] == '/') images.emplace(unit.program, nullptr);
   }
-  AddImageFiles(where, images, machine);
+  std::map<std::string, std::vector<uint8_t>> versions = ImageVersions(where, images);
 
   std::sort(entries.begin(), entries.end(), [](const ServiceEntry& a, const ServiceEntry& b) {
     return LessIgnoreCase()(a.name, b.name);
   });
-  for (const ServiceEntry& e : entries) {
-    MachineService& service = machine.AddService(e.name);
-    service.Type(e.type).Status(e.status);
-    service.DisplayName(e.display_name).StartType(e.start_type).ErrorControl(SERVICE_ERROR_NORMAL);
-    if (!e.image_path.empty()) service.ImagePath(e.image_path);
-    if (!e.dependencies.empty()) service.Dependencies(e.dependencies);
-    if (!e.start_name.empty()) service.StartName(e.start_name);
-    if (!e.description.empty()) service.Description(e.description);
-  }
+  return [entries = std::move(entries), versions = std::move(versions)](Machine& machine) {
+    for (const auto& [path, block] : versions) machine.File(path).VersionBlock(block);
+    for (const ServiceEntry& e : entries) {
+      MachineService& service = machine.AddService(e.name);
+      service.Type(e.type).Status(e.status);
+      service.DisplayName(e.display_name).StartType(e.start_type).ErrorControl(SERVICE_ERROR_NORMAL);
+      if (!e.image_path.empty()) service.ImagePath(e.image_path);
+      if (!e.dependencies.empty()) service.Dependencies(e.dependencies);
+      if (!e.start_name.empty()) service.StartName(e.start_name);
+      if (!e.description.empty()) service.Description(e.description);
+    }
+  };
 }
+
+void LoadLiveServices(const LiveRoot& where, Machine& machine) { ReadLiveServices(where)(machine); }
 
 }  // namespace tov::machine::live

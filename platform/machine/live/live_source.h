@@ -9,6 +9,7 @@
 /// no journal, no systemd) it leaves empty, as the Windows program does.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/machine/machine.h"
@@ -23,6 +24,8 @@ struct LiveRoot {
   std::string root = "/";
   /// Joins the root with an absolute system path.
   std::string Path(const std::string& system_path) const;
+  /// Whether the root is the host's own "/".
+  bool IsHost() const;
 };
 
 /// Device nodes, setup classes, driver packages and resources from sysfs.
@@ -34,7 +37,15 @@ void LoadLiveServices(const LiveRoot& where, Machine& machine);
 /// The journal as the System, Security and Norvan event logs.
 void LoadLiveEventLogs(const LiveRoot& where, Machine& machine);
 
-/// All of the above, in that order.
+/// The reading half of LoadLiveServices and LoadLiveEventLogs: reads
+/// without a machine, and gives what adds the result to one (after
+/// LoadLiveSystem, whose computer name the records use). Safe to call on a
+/// thread of its own.
+std::function<void(Machine&)> ReadLiveServices(const LiveRoot& where);
+std::function<void(Machine&)> ReadLiveEventLogs(const LiveRoot& where);
+
+/// All of the above; the services and the journal are read on threads of
+/// their own while the devices are.
 void LoadLiveMachine(const LiveRoot& where, Machine& machine);
 
 }  // namespace tov::machine::live
