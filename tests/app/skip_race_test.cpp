@@ -29,7 +29,8 @@
 namespace tov::test {
 namespace {
 
-constexpr int kDevices = 16;  // the root and its children
+constexpr int kDevices = 64;  // the root and its children
+constexpr char kDetailStage[] = "Collecting detailed Device Manager information...";
 
 // The device-configuration libraries and a root with kDevices - 1 children
 // "Device 1" and on, each with a service image, so the detail step reads the
@@ -74,8 +75,14 @@ std::optional<int> ClickSkipAt(int nTarget, const std::atomic<bool>& bRoundOver)
     std::this_thread::yield();
   }
   HWND hSkip = GetDlgItem(hDlg, IDC_SKIP);
-  // Skip is enabled only once stage 5 has begun and cleared the item line.
-  while (IsWindow(hDlg) && !IsWindowEnabled(hSkip)) std::this_thread::yield();
+  // Stage 5 sets its line, clears the item line and then enables Skip. Both
+  // are waited for: the button of a window whose WM_INITDIALOG has not run
+  // yet is enabled too, and an item line read in stage 0 could be clicked
+  // on only when stage 5 has begun, if this thread is held up in between.
+  while (IsWindow(hDlg) && !(ControlText(hDlg, IDC_STAGE_TEXT) == kDetailStage &&
+                             IsWindowEnabled(hSkip))) {
+    std::this_thread::yield();
+  }
   while (IsWindow(hDlg)) {
     int nShown = ShownDevice(ControlText(hDlg, IDC_ITEM_TEXT));
     if (nShown >= nTarget) {
