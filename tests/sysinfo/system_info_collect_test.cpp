@@ -3,29 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstring>
 #include <vector>
 
 #include "platform/machine/current_machine.h"
 #include "platform/machine/fixture_loader.h"
 #include "sysinfo/system_info.h"
+#include "tests/sysinfo/block_fields.h"
 
 using tov::machine::Machine;
 using tov::machine::ScopedMachine;
 
 namespace {
 
-DWORD DwordAt(const BYTE* pBlock, size_t nOffset) {
-  DWORD dw;
-  std::memcpy(&dw, pBlock + nOffset, sizeof(dw));
-  return dw;
-}
-
-WORD WordAt(const BYTE* pBlock, size_t nOffset) {
-  WORD w;
-  std::memcpy(&w, pBlock + nOffset, sizeof(w));
-  return w;
-}
+using tov::test::DwordAt;
+using tov::test::WordAt;
 
 TEST(SystemInfoCollect, FillsTheProcessorBlockInTheThirtySixByteLayout) {
   Machine m;

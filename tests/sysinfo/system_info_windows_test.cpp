@@ -5,20 +5,12 @@
 #include <cstring>
 
 #include "sysinfo/system_info.h"
+#include "tests/sysinfo/block_fields.h"
 
 namespace {
 
-DWORD DwordAt(const BYTE* pBlock, size_t nOffset) {
-  DWORD dw;
-  std::memcpy(&dw, pBlock + nOffset, sizeof(dw));
-  return dw;
-}
-
-WORD WordAt(const BYTE* pBlock, size_t nOffset) {
-  WORD w;
-  std::memcpy(&w, pBlock + nOffset, sizeof(w));
-  return w;
-}
+using tov::test::DwordAt;
+using tov::test::WordAt;
 
 TEST(SystemInfoWindows, StoresTheSystemStructureInTheThirtySixByteLayout) {
   CSystemInfo info;
