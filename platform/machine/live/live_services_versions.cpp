@@ -1,11 +1,13 @@
 #include "platform/machine/live/live_services_versions.h"
 
+#include <bitset>
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/machine/live/live_files.h"
+#include "platform/machine/live/live_threads.h"
 #include "platform/machine/version_resource.h"
 
 namespace tov::machine::live {
@@ -82,34 +84,57 @@ PackageOwners PackageOwners::Find(const LiveRoot& where, const std::set<std::str
     std::string alias = MergedUsrAlias(path);
     if (!alias.empty()) wanted.emplace(alias, path);
   }
-  // The file lists hold a few hundred thousand lines and only a handful are
-  // wanted: most lines are ruled out by their length alone, the rest by a
-  // hash lookup.
+  // The file lists hold a few hundred thousand lines and only a few hundred
+  // are wanted: most lines are ruled out by their length and last character
+  // alone, the rest by a hash lookup.
   std::unordered_map<std::string_view, const std::string*> by_name;
-  std::vector<bool> wanted_length;
+  std::vector<std::bitset<256>> wanted_ends;  // by length: the last characters wanted
   for (const auto& [name, path] : wanted) {
     by_name.emplace(name, &path);
-    if (wanted_length.size() <= name.size()) wanted_length.resize(name.size() + 1);
-    wanted_length[name.size()] = true;
+    if (wanted_ends.size() <= name.size()) wanted_ends.resize(name.size() + 1);
+    if (!name.empty()) wanted_ends[name.size()].set(static_cast<unsigned char>(name.back()));
   }
+  auto may_be_wanted = [&wanted_ends](std::string_view line) {
+    return !line.empty() && line.size() < wanted_ends.size() &&
+           wanted_ends[line.size()].test(static_cast<unsigned char>(line.back()));
+  };
+
+  std::vector<std::string> lists;
+  std::optional<std::string> info = ResolvePath(where, kDpkgInfo);
+  if (!wanted.empty() && info) {
+    for (std::string& name : ListDirectory(where, *info)) {
+      if (name.size() > 5 && name.compare(name.size() - 5, 5, ".list") == 0) lists.push_back(std::move(name));
+    }
+  }
+  // The wanted paths the lists [begin, end) name, with the list naming each.
+  using Found = std::vector<std::pair<const std::string*, size_t>>;
+  auto scan = [&](size_t begin, size_t end) {
+    Found found;
+    LineReader reader;  // one for all lists, which add up to megabytes
+    for (size_t i = begin; i < end; ++i) {
+      if (!reader.OpenIn(where, *info, lists[i])) continue;
+      reader.ForEachLine(0, [&](std::string_view line, uint64_t) {
+        if (!may_be_wanted(line)) return true;
+        auto it = by_name.find(line);
+        if (it != by_name.end()) found.emplace_back(it->second, i);
+        return true;
+      });
+    }
+    return found;
+  };
+  // The two halves are read at once; the first list to name a file owns it,
+  // as when they are read in order.
+  size_t half = lists.size() / 2;
+  auto second = StartBeside([&] { return scan(half, lists.size()); });
+  Found first = scan(0, half);
+  Found rest = second.get();
 
   PackageOwners owners;
   std::set<std::string> keys;
-  std::optional<std::string> info = ResolvePath(where, kDpkgInfo);
-  if (!wanted.empty() && info) {
-    LineReader reader;  // one for all lists, which add up to megabytes
-    for (const std::string& name : ListDirectory(where, *info)) {
-      if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".list") != 0) continue;
-      if (!reader.OpenIn(where, *info, name)) continue;
-      std::string key = name.substr(0, name.size() - 5);
-      reader.ForEachLine(0, [&](std::string_view line, uint64_t) {
-        if (line.size() >= wanted_length.size() || !wanted_length[line.size()]) return true;
-        auto it = by_name.find(line);
-        if (it != by_name.end() && owners.owner_.emplace(*it->second, key).second) {
-          keys.insert(key);
-        }
-        return true;
-      });
+  for (const Found* part : {&first, &rest}) {
+    for (const auto& [path, list] : *part) {
+      std::string key = lists[list].substr(0, lists[list].size() - 5);
+      if (owners.owner_.emplace(*path, key).second) keys.insert(key);
     }
   }
   owners.packages_ = ReadStatus(where, keys);
