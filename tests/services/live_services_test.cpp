@@ -311,6 +311,54 @@ TEST(LiveServicesRoot, PackageFilesReachedThroughLinksStayInsideTheRoot) {
   EXPECT_EQ(plain->version, "2.0");
 }
 
+TEST(LiveServicesRoot, TheFirstListThatNamesAFileOwnsIt) {
+  // The lists are read in two halves at once (here a-b and c-d); a file named
+  // by two lists still belongs to the first of them in name order.
+  namespace fs = std::filesystem;
+  char pattern[] = "/tmp/tov-live-owners-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path root = pattern;
+  fs::create_directories(root / "var/lib/dpkg/info");
+  auto write = [&root](const std::string& path, const std::string& text) {
+    std::ofstream(root / path) << text;
+  };
+  write("var/lib/dpkg/info/a.list", "/usr\n/usr/lib\n/usr/lib/w\n");
+  write("var/lib/dpkg/info/b.list", "/usr/bin/x\n");
+  write("var/lib/dpkg/info/c.list", "/usr/bin/x\n/usr/bin/y\n/usr/sbinq\n");
+  write("var/lib/dpkg/info/d.list", "/usr/bin/y\n/usr/bin/z");  // no last line break
+  std::string status;
+  for (const char* name : {"a", "b", "c", "d"}) {
+    status += std::string("Package: ") + name + "\nStatus: install ok installed\nVersion: 1.0\n\n";
+  }
+  write("var/lib/dpkg/status", status);
+
+  using tov::machine::live::PackageOwners;
+  PackageOwners owners = PackageOwners::Find(
+      LiveRoot{root.string()}, {"/lib/w", "/usr/bin/x", "/usr/bin/y", "/usr/bin/z", "/usr/bin/q"});
+  fs::remove_all(root);
+  struct Case {
+    const char* path;
+    const char* owner;  // null: none
+  };
+  const Case cases[] = {
+      {"/lib/w", "a"},       // listed under its merged-/usr name
+      {"/usr/bin/x", "b"},   // in both halves
+      {"/usr/bin/y", "c"},   // twice in the second half
+      {"/usr/bin/z", "d"},
+      {"/usr/bin/q", nullptr},  // a line of its length and last character is another file
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const tov::machine::live::PackageFacts* owner = owners.OwnerOf(c.path);
+    if (c.owner == nullptr) {
+      EXPECT_EQ(owner, nullptr);
+    } else {
+      ASSERT_NE(owner, nullptr);
+      EXPECT_EQ(owner->name, c.owner);
+    }
+  }
+}
+
 TEST(LiveVersionNumbers, FromDebianVersionTexts) {
   struct Case {
     const char* text;
