@@ -118,7 +118,11 @@ std::map<std::string, std::vector<uint8_t>> ImageVersions(
 }  // namespace
 
 std::function<void(Machine&)> ReadLiveServices(const LiveRoot& where) {
-  std::map<std::string, UnitState> states = LoadedUnitStates(where);
+  return ReadLiveServices(where, LoadedUnitStates(where));
+}
+
+std::function<void(Machine&)> ReadLiveServices(const LiveRoot& where,
+                                               const std::map<std::string, UnitState>& states) {
   std::vector<std::string> loaded;
   for (const auto& [unit, state] : states) loaded.push_back(unit);
   std::vector<UnitService> units = ReadUnitServices(where, loaded);

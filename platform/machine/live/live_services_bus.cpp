@@ -52,17 +52,10 @@ void ReadUnits(sd_bus* bus, sd_bus_message* reply, std::map<std::string, UnitSta
 
 }  // namespace
 
-std::map<std::string, UnitState> LoadedUnitStates(const LiveRoot& where) {
+std::map<std::string, UnitState> UnitStatesOver(sd_bus* bus) {
   std::map<std::string, UnitState> states;
-  // A captured tree has no manager to ask; the running one is the host's.
-  if (where.Path("/") != "/" || !IsDirectory(where, "/run/systemd/system")) return states;
-  sd_bus* raw_bus = nullptr;
-  if (sd_bus_open_system(&raw_bus) < 0) return states;
-  std::unique_ptr<sd_bus, BusDeleter> bus(raw_bus);
-  sd_bus_set_method_call_timeout(bus.get(), kCallTimeoutUsec);
-
   sd_bus_message* raw_call = nullptr;
-  if (sd_bus_message_new_method_call(bus.get(), &raw_call, kDestination, kManagerPath, kManager,
+  if (sd_bus_message_new_method_call(bus, &raw_call, kDestination, kManagerPath, kManager,
                                      "ListUnitsByPatterns") < 0) {
     return states;
   }
@@ -74,10 +67,19 @@ std::map<std::string, UnitState> LoadedUnitStates(const LiveRoot& where) {
     return states;
   }
   sd_bus_message* raw_reply = nullptr;
-  if (sd_bus_call(bus.get(), call.get(), 0, nullptr, &raw_reply) < 0) return states;
+  if (sd_bus_call(bus, call.get(), kCallTimeoutUsec, nullptr, &raw_reply) < 0) return states;
   std::unique_ptr<sd_bus_message, MessageDeleter> reply(raw_reply);
-  ReadUnits(bus.get(), reply.get(), states);
+  ReadUnits(bus, reply.get(), states);
   return states;
+}
+
+std::map<std::string, UnitState> LoadedUnitStates(const LiveRoot& where) {
+  // A captured tree has no manager to ask; the running one is the host's.
+  if (where.Path("/") != "/" || !IsDirectory(where, "/run/systemd/system")) return {};
+  sd_bus* raw_bus = nullptr;
+  if (sd_bus_open_system(&raw_bus) < 0) return {};
+  std::unique_ptr<sd_bus, BusDeleter> bus(raw_bus);
+  return UnitStatesOver(bus.get());
 }
 
 }  // namespace tov::machine::live

@@ -5,11 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/machine/live/live_source.h"
+
+struct sd_bus;  // libsystemd's bus connection
 
 namespace tov::machine::live {
 
@@ -50,5 +53,14 @@ struct UnitState {
 /// the root is not "/" (a captured tree has no manager), when systemd does
 /// not run, or when the bus cannot be reached.
 std::map<std::string, UnitState> LoadedUnitStates(const LiveRoot& where);
+/// The same, asked of the manager at the other end of `bus` (a started
+/// connection); empty when it does not answer within two seconds.
+std::map<std::string, UnitState> UnitStatesOver(sd_bus* bus);
+
+/// ReadLiveServices (live_source.h) with the manager's states given rather
+/// than asked for: the states of units with files, and the loaded units
+/// without one of their own (instances, transient units).
+std::function<void(Machine&)> ReadLiveServices(const LiveRoot& where,
+                                               const std::map<std::string, UnitState>& states);
 
 }  // namespace tov::machine::live
