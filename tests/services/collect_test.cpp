@@ -19,6 +19,7 @@
 namespace {
 
 using tov::machine::Machine;
+using tov::test::FindService;
 using tov::machine::ScopedMachine;
 using tov::test::StoreRecord;
 using tov::test::Str;
@@ -34,13 +35,6 @@ std::vector<std::string> Names(const CSCMServiceMan& man) {
     names.push_back(s->m_strServiceName);
   }
   return names;
-}
-
-const CSCMService* Find(const CSCMServiceMan& man, const std::string& name) {
-  for (const CSCMService* s = man.m_pFirst; s != nullptr; s = s->m_pNext) {
-    if (s->m_strServiceName == name) return s;
-  }
-  return nullptr;
 }
 
 // `count` services whose entries take `entry_size` bytes each in a batch.
@@ -67,11 +61,11 @@ TEST(Collect, OneBatchCopiesNamesAndStatusInOrder) {
   EXPECT_EQ(Names(man), (std::vector<std::string>{"Dhcp", "disk", "Alerter"}));
   EXPECT_EQ(man.m_nCount, 3u);
   EXPECT_EQ(man.m_pLast->m_strServiceName, "Alerter");
-  const CSCMService* dhcp = Find(man, "Dhcp");
+  const CSCMService* dhcp = FindService(man, "Dhcp");
   EXPECT_EQ(dhcp->m_strDisplayName, "DHCP Client");
   EXPECT_EQ(0, std::memcmp(&dhcp->m_status, &running, sizeof running));
   EXPECT_EQ(dhcp->m_pOwner, &man);
-  EXPECT_EQ(Find(man, "disk")->m_strDisplayName, "disk");
+  EXPECT_EQ(FindService(man, "disk")->m_strDisplayName, "disk");
   EXPECT_EQ(man.m_hSCManager, nullptr);
   EXPECT_EQ(m.OpenHandles(), 0);
 }
@@ -158,7 +152,7 @@ TEST(Collect, ReadsTheConfigurationOfEveryService) {
   m.AddService("Lonely").OwnProcess().BinaryPath("C:\\lonely.exe");
   CSCMServiceMan man;
   CollectFrom(m, man);
-  const CSCMService* b = Find(man, "Browser");
+  const CSCMService* b = FindService(man, "Browser");
   EXPECT_EQ(b->m_dwServiceType, static_cast<DWORD>(SERVICE_WIN32_SHARE_PROCESS));
   EXPECT_EQ(b->m_dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
   EXPECT_EQ(b->m_dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_SEVERE));
@@ -167,7 +161,7 @@ TEST(Collect, ReadsTheConfigurationOfEveryService) {
   EXPECT_EQ(b->m_dwTagId, 7u);
   EXPECT_EQ(b->m_strDependencies, "LanmanServer\n+NetBIOSGroup");
   EXPECT_EQ(b->m_strServiceStartName, "LocalSystem");
-  const CSCMService* lonely = Find(man, "Lonely");
+  const CSCMService* lonely = FindService(man, "Lonely");
   EXPECT_EQ(lonely->m_strDependencies, "");
   EXPECT_EQ(lonely->m_strBinaryPathName, "C:\\lonely.exe");  // no key: the configuration's path
   // Each service: one call for the size and one for the configuration.
@@ -197,7 +191,7 @@ TEST(Collect, AServiceWithAnEmptyName) {
   EXPECT_EQ(nameless->m_strDescription, "");
   EXPECT_EQ(nameless->m_strBinaryPathName, "");
   EXPECT_EQ(nameless->m_strServiceDll, "");
-  EXPECT_EQ(Find(man, "disk")->m_strBinaryPathName, "system32\\DRIVERS\\disk.sys");
+  EXPECT_EQ(FindService(man, "disk")->m_strBinaryPathName, "system32\\DRIVERS\\disk.sys");
   EXPECT_EQ(m.OpenHandles(), 0);
 
   Bytes stored = StoreRecord(const_cast<CSCMService&>(*nameless));
@@ -214,7 +208,7 @@ TEST(Collect, ServiceThatCannotBeOpenedStillGetsItsRegistryValues) {
       .VersionBlock(tov::machine::VersionResource().String("040904b0", "FileVersion", "1.0").Build());
   CSCMServiceMan man;
   CollectFrom(m, man);
-  const CSCMService* s = Find(man, "Locked");
+  const CSCMService* s = FindService(man, "Locked");
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->m_dwServiceType, 0u);
   EXPECT_EQ(s->m_dwStartType, 0u);
@@ -241,14 +235,14 @@ TEST(Collect, RegistryValues) {
   m.AddService("Oversized").Key().Sz("Description", std::string(260, 'o'));
   CSCMServiceMan man;
   CollectFrom(m, man);
-  EXPECT_EQ(Find(man, "LongPath")->m_strBinaryPathName, "C:\\short.exe");
-  EXPECT_EQ(Find(man, "Indirect")->m_strDescription, "@%SystemRoot%\\system32\\indirect.dll,-100");
-  EXPECT_EQ(Find(man, "Indirect")->m_strBinaryPathName, "%SystemRoot%\\indirect.exe");
-  EXPECT_EQ(Find(man, "NoParams")->m_strServiceDll, "");
-  EXPECT_EQ(Find(man, "Shared")->m_strServiceDll, "%SystemRoot%\\System32\\shared.dll");
-  EXPECT_EQ(Find(man, "NoNul")->m_strDescription, "abc");
-  EXPECT_EQ(Find(man, "FullValue")->m_strDescription, std::string(259, 'f'));
-  EXPECT_EQ(Find(man, "Oversized")->m_strDescription, "");
+  EXPECT_EQ(FindService(man, "LongPath")->m_strBinaryPathName, "C:\\short.exe");
+  EXPECT_EQ(FindService(man, "Indirect")->m_strDescription, "@%SystemRoot%\\system32\\indirect.dll,-100");
+  EXPECT_EQ(FindService(man, "Indirect")->m_strBinaryPathName, "%SystemRoot%\\indirect.exe");
+  EXPECT_EQ(FindService(man, "NoParams")->m_strServiceDll, "");
+  EXPECT_EQ(FindService(man, "Shared")->m_strServiceDll, "%SystemRoot%\\System32\\shared.dll");
+  EXPECT_EQ(FindService(man, "NoNul")->m_strDescription, "abc");
+  EXPECT_EQ(FindService(man, "FullValue")->m_strDescription, std::string(259, 'f'));
+  EXPECT_EQ(FindService(man, "Oversized")->m_strDescription, "");
   EXPECT_EQ(m.OpenHandles(), 0);
 }
 
@@ -270,7 +264,7 @@ TEST(Collect, KeyPathsThatDoNotFitAreNotRead) {
     m.AddService(name).Key().ExpandSz("ImagePath", "C:\\registry.exe");
     CSCMServiceMan man;
     CollectFrom(m, man);
-    const CSCMService* s = Find(man, name);
+    const CSCMService* s = FindService(man, name);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->m_strDescription, c.key_read ? "described" : "") << c.name_length;
     EXPECT_EQ(s->m_strBinaryPathName, c.key_read ? "C:\\registry.exe" : "C:\\config.exe")

@@ -22,6 +22,7 @@
 #include "platform/machine/machine.h"
 #include "services/scm_service.h"
 #include "services/scm_service_man.h"
+#include "tests/services/record_support.h"
 #include "win32_api.h"
 
 namespace tov::machine::live {
@@ -187,12 +188,6 @@ TEST(LiveServiceStates, StatesAsTheServicesStatus) {
   ScopedMachine use(m);
   CSCMServiceMan man;
   man.Collect(std::make_unique<BYTE[]>(CSCMServiceMan::kEnumBufferSize));
-  auto find = [&man](const std::string& name) -> const CSCMService* {
-    for (const CSCMService* s = man.m_pFirst; s != nullptr; s = s->m_pNext) {
-      if (s->m_strServiceName == name) return s;
-    }
-    return nullptr;
-  };
   struct Case {
     const char* name;
     DWORD state;
@@ -209,7 +204,7 @@ TEST(LiveServiceStates, StatesAsTheServicesStatus) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const CSCMService* s = find(c.name);
+    const CSCMService* s = test::FindService(man, c.name);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->m_status.dwCurrentState, c.state);
     EXPECT_EQ(s->m_status.dwControlsAccepted, c.accepted);

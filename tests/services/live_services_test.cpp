@@ -3,10 +3,6 @@
 // a dpkg database excerpt), read by the service inventory as on Windows.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +15,8 @@
 #include "services/scm_file_ver_info.h"
 #include "services/scm_service.h"
 #include "services/scm_service_man.h"
+#include "tests/platform/temp_tree.h"
+#include "tests/services/record_support.h"
 #include "win32_api.h"
 
 namespace {
@@ -47,12 +45,7 @@ class LiveServices : public ::testing::Test {
     delete machine_;
   }
 
-  static const CSCMService* Find(const std::string& name) {
-    for (const CSCMService* s = man_->m_pFirst; s != nullptr; s = s->m_pNext) {
-      if (s->m_strServiceName == name) return s;
-    }
-    return nullptr;
-  }
+  static const CSCMService* Find(const std::string& name) { return tov::test::FindService(*man_, name); }
 
   static Machine* machine_;
   static CSCMServiceMan* man_;
@@ -281,30 +274,20 @@ TEST(LiveServicesRoot, UnitsTheManagerHasLoadedAreServicesToo) {
 TEST(LiveServicesRoot, PackageFilesReachedThroughLinksStayInsideTheRoot) {
   // The package database and one of its file lists are absolute links, as in
   // a captured tree: both are followed inside the root, never on the host.
-  namespace fs = std::filesystem;
-  char pattern[] = "/tmp/tov-live-links-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path root = pattern;
-  fs::create_directories(root / "srv/dpkg/info");
-  fs::create_directories(root / "srv/lists");
-  fs::create_directories(root / "var/lib");
-  fs::create_symlink("/srv/dpkg", root / "var/lib/dpkg");
-  fs::create_symlink("/srv/lists/linked.list", root / "srv/dpkg/info/linked.list");
-  auto write = [&root](const char* path, const char* text) {
-    std::ofstream(root / path) << text;
-  };
-  write("srv/lists/linked.list", "/usr\n/usr/bin\n/usr/bin/linked\n");
-  write("srv/dpkg/info/plain.list", "/usr/bin/plain\n");
-  write("srv/dpkg/status",
-        "Package: linked\nStatus: install ok installed\nVersion: 1.0\n\n"
-        "Package: plain\nStatus: install ok installed\nVersion: 2.0\n");
+  tov::test::TempTree tree;
+  tree.Link("/var/lib/dpkg", "/srv/dpkg")
+      .Link("/srv/dpkg/info/linked.list", "/srv/lists/linked.list")
+      .File("/srv/lists/linked.list", "/usr\n/usr/bin\n/usr/bin/linked\n")
+      .File("/srv/dpkg/info/plain.list", "/usr/bin/plain\n")
+      .File("/srv/dpkg/status",
+            "Package: linked\nStatus: install ok installed\nVersion: 1.0\n\n"
+            "Package: plain\nStatus: install ok installed\nVersion: 2.0\n");
 
   using tov::machine::live::PackageOwners;
   PackageOwners owners =
-      PackageOwners::Find(LiveRoot{root.string()}, {"/usr/bin/linked", "/usr/bin/plain"});
+      PackageOwners::Find(LiveRoot{tree.Root()}, {"/usr/bin/linked", "/usr/bin/plain"});
   const tov::machine::live::PackageFacts* linked = owners.OwnerOf("/usr/bin/linked");
   const tov::machine::live::PackageFacts* plain = owners.OwnerOf("/usr/bin/plain");
-  fs::remove_all(root);
   ASSERT_NE(linked, nullptr);
   EXPECT_EQ(linked->version, "1.0");
   ASSERT_NE(plain, nullptr);
@@ -314,28 +297,20 @@ TEST(LiveServicesRoot, PackageFilesReachedThroughLinksStayInsideTheRoot) {
 TEST(LiveServicesRoot, TheFirstListThatNamesAFileOwnsIt) {
   // The lists are read in two halves at once (here a-b and c-d); a file named
   // by two lists still belongs to the first of them in name order.
-  namespace fs = std::filesystem;
-  char pattern[] = "/tmp/tov-live-owners-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path root = pattern;
-  fs::create_directories(root / "var/lib/dpkg/info");
-  auto write = [&root](const std::string& path, const std::string& text) {
-    std::ofstream(root / path) << text;
-  };
-  write("var/lib/dpkg/info/a.list", "/usr\n/usr/lib\n/usr/lib/w\n");
-  write("var/lib/dpkg/info/b.list", "/usr/bin/x\n");
-  write("var/lib/dpkg/info/c.list", "/usr/bin/x\n/usr/bin/y\n/usr/sbinq\n");
-  write("var/lib/dpkg/info/d.list", "/usr/bin/y\n/usr/bin/z");  // no last line break
+  tov::test::TempTree tree;
+  tree.File("/var/lib/dpkg/info/a.list", "/usr\n/usr/lib\n/usr/lib/w\n")
+      .File("/var/lib/dpkg/info/b.list", "/usr/bin/x\n")
+      .File("/var/lib/dpkg/info/c.list", "/usr/bin/x\n/usr/bin/y\n/usr/sbinq\n")
+      .File("/var/lib/dpkg/info/d.list", "/usr/bin/y\n/usr/bin/z");  // no last line break
   std::string status;
   for (const char* name : {"a", "b", "c", "d"}) {
     status += std::string("Package: ") + name + "\nStatus: install ok installed\nVersion: 1.0\n\n";
   }
-  write("var/lib/dpkg/status", status);
+  tree.File("/var/lib/dpkg/status", status);
 
   using tov::machine::live::PackageOwners;
   PackageOwners owners = PackageOwners::Find(
-      LiveRoot{root.string()}, {"/lib/w", "/usr/bin/x", "/usr/bin/y", "/usr/bin/z", "/usr/bin/q"});
-  fs::remove_all(root);
+      LiveRoot{tree.Root()}, {"/lib/w", "/usr/bin/x", "/usr/bin/y", "/usr/bin/z", "/usr/bin/q"});
   struct Case {
     const char* path;
     const char* owner;  // null: none

@@ -16,6 +16,13 @@ Bytes Str(const std::string& text) {
 
 Bytes Zeros(size_t count) { return Bytes(count, 0); }
 
+const CSCMService* FindService(const CSCMServiceMan& man, const std::string& name) {
+  for (const CSCMService* s = man.m_pFirst; s != nullptr; s = s->m_pNext) {
+    if (s->m_strServiceName == name) return s;
+  }
+  return nullptr;
+}
+
 CSCMService& AppendService(CSCMServiceMan& man, const std::string& name) {
   auto* service = new CSCMService;
   service->m_strServiceName = name;

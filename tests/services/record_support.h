@@ -23,6 +23,9 @@ void LoadRecord(const Bytes& bytes, CObject& object);
 Bytes Str(const std::string& text);
 Bytes Zeros(size_t count);
 
+/// The service of `man` named `name`, or null.
+const CSCMService* FindService(const CSCMServiceMan& man, const std::string& name);
+
 /// A service with just its name, appended to `man`'s chain.
 CSCMService& AppendService(CSCMServiceMan& man, const std::string& name);
 

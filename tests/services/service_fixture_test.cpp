@@ -10,11 +10,13 @@
 #include "services/scm_file_ver_info.h"
 #include "services/scm_service.h"
 #include "services/scm_service_man.h"
+#include "tests/services/record_support.h"
 #include "win32_api.h"
 
 namespace {
 
 using tov::machine::Machine;
+using tov::test::FindService;
 using tov::machine::ParseMachineFixture;
 using tov::machine::ScopedMachine;
 
@@ -41,13 +43,6 @@ constexpr const char* kFixture = R"json({
   }
 })json";
 
-const CSCMService* Find(const CSCMServiceMan& man, const std::string& name) {
-  for (const CSCMService* s = man.m_pFirst; s != nullptr; s = s->m_pNext) {
-    if (s->m_strServiceName == name) return s;
-  }
-  return nullptr;
-}
-
 TEST(ServiceFixture, FillsTheInventoryAsABuiltMachineWould) {
   Machine m;
   std::string error;
@@ -61,7 +56,7 @@ TEST(ServiceFixture, FillsTheInventoryAsABuiltMachineWould) {
   EXPECT_EQ(man.m_pFirst->m_strServiceName, "disk");  // the fixture's order
   EXPECT_EQ(man.m_pLast->m_strServiceName, "Locked");
 
-  const CSCMService* disk = Find(man, "disk");
+  const CSCMService* disk = FindService(man, "disk");
   EXPECT_EQ(disk->m_strDisplayName, "Disk Driver");
   EXPECT_EQ(disk->m_status.dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
   EXPECT_EQ(disk->m_status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
@@ -73,14 +68,14 @@ TEST(ServiceFixture, FillsTheInventoryAsABuiltMachineWould) {
   EXPECT_EQ(disk->m_pVerInfo->m_strFileVersion, "5.1.2600.0 (xpsp)");
   EXPECT_EQ(disk->m_pVerInfo->m_strLegalCopyright, "\xA9 Example");
 
-  const CSCMService* browser = Find(man, "Browser");
+  const CSCMService* browser = FindService(man, "Browser");
   EXPECT_EQ(browser->m_status.dwControlsAccepted, 1u);
   EXPECT_EQ(browser->m_strServiceDll, "%SystemRoot%\\System32\\browser.dll");
   EXPECT_EQ(browser->m_strDescription, "@%SystemRoot%\\System32\\browser.dll,-101");
   EXPECT_EQ(browser->m_strServiceStartName, "LocalSystem");
   EXPECT_EQ(browser->m_pVerInfo, nullptr);  // its version block is damaged
 
-  const CSCMService* locked = Find(man, "Locked");
+  const CSCMService* locked = FindService(man, "Locked");
   EXPECT_EQ(locked->m_strBinaryPathName, "");  // not opened, and no registry key
   EXPECT_EQ(m.OpenHandles(), 0);
 }
