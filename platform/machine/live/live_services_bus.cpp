@@ -54,6 +54,8 @@ void ReadUnits(sd_bus* bus, sd_bus_message* reply, std::map<std::string, UnitSta
 
 std::map<std::string, UnitState> UnitStatesOver(sd_bus* bus) {
   std::map<std::string, UnitState> states;
+  // For every call on this connection: the list and each failed unit's status.
+  sd_bus_set_method_call_timeout(bus, kCallTimeoutUsec);
   sd_bus_message* raw_call = nullptr;
   if (sd_bus_message_new_method_call(bus, &raw_call, kDestination, kManagerPath, kManager,
                                      "ListUnitsByPatterns") < 0) {
@@ -67,7 +69,7 @@ std::map<std::string, UnitState> UnitStatesOver(sd_bus* bus) {
     return states;
   }
   sd_bus_message* raw_reply = nullptr;
-  if (sd_bus_call(bus, call.get(), kCallTimeoutUsec, nullptr, &raw_reply) < 0) return states;
+  if (sd_bus_call(bus, call.get(), 0, nullptr, &raw_reply) < 0) return states;
   std::unique_ptr<sd_bus_message, MessageDeleter> reply(raw_reply);
   ReadUnits(bus, reply.get(), states);
   return states;
@@ -75,7 +77,7 @@ std::map<std::string, UnitState> UnitStatesOver(sd_bus* bus) {
 
 std::map<std::string, UnitState> LoadedUnitStates(const LiveRoot& where) {
   // A captured tree has no manager to ask; the running one is the host's.
-  if (where.Path("/") != "/" || !IsDirectory(where, "/run/systemd/system")) return {};
+  if (!where.IsHost() || !IsDirectory(where, "/run/systemd/system")) return {};
   sd_bus* raw_bus = nullptr;
   if (sd_bus_open_system(&raw_bus) < 0) return {};
   std::unique_ptr<sd_bus, BusDeleter> bus(raw_bus);

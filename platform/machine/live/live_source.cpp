@@ -11,7 +11,7 @@ std::string LiveRoot::Path(const std::string& system_path) const {
   return joined + system_path;
 }
 
-bool LiveRoot::IsHost() const { return root.find_first_not_of('/') == std::string::npos && !root.empty(); }
+bool LiveRoot::IsHost() const { return root.find_first_not_of('/') == std::string::npos; }
 
 void LoadLiveMachine(const LiveRoot& where, Machine& machine) {
   // A running system has every library the platform layer implements, with

@@ -24,7 +24,7 @@ struct LiveRoot {
   std::string root = "/";
   /// Joins the root with an absolute system path.
   std::string Path(const std::string& system_path) const;
-  /// Whether the root is the host's own "/".
+  /// Whether the root is the host's own "/" (Path then gives paths as they are).
   bool IsHost() const;
 };
 
